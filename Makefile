@@ -1,0 +1,36 @@
+# Thin front of the CMake presets. `make test` is the project's whole test run.
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
+
+.PHONY: test bootstrap native windows bench format format-check
+
+test: bootstrap
+	$(MAKE) native
+	$(MAKE) windows
+	$(MAKE) format-check
+
+bootstrap:
+	tools/bootstrap
+
+# Portable code and its unit tests, built with the host compiler under the sanitizers.
+native:
+	cmake --preset native
+	cmake --build --preset native
+	ctest --preset native
+
+# The Windows build, with its unit tests, Wine tests and whole-program tests under Wine on
+# a virtual display.
+windows:
+	cmake --preset windows
+	cmake --build --preset windows
+	$(XVFB) ctest --preset windows
+
+bench: bootstrap
+	cmake --preset bench
+	cmake --build --preset bench --target bench
+
+format:
+	clang-format -i $(SOURCES)
+
+format-check:
+	@clang-format --dry-run --Werror $(SOURCES) && echo "format-check: clean"
