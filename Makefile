@@ -25,9 +25,13 @@ windows:
 	cmake --build --preset windows
 	$(XVFB) ctest --preset windows
 
+# Benchmarks: portable code natively and optimised, then Win32 code under Wine.
 bench: bootstrap
 	cmake --preset bench
 	cmake --build --preset bench --target bench
+	cmake --preset windows
+	cmake --build --preset windows
+	$(XVFB) ctest --preset windows-bench
 
 format:
 	clang-format -i $(SOURCES)
