@@ -2,7 +2,7 @@
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: test bootstrap native windows bench format format-check
+.PHONY: test bootstrap native windows bench format format-check voices
 
 test: bootstrap
 	$(MAKE) native
@@ -38,3 +38,7 @@ format:
 
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES) && echo "format-check: clean"
+
+# Synthesizes the voice clips again (they are committed, so a build needs no synthesizer).
+voices:
+	assets/voice/generate
