@@ -336,17 +336,18 @@ const ElapsedTalkRow* FindElapsedRow(uint32_t seconds) {
     return nullptr;
 }
 
-const TalkEntry* PickElapsedTalk(uint32_t seconds, const RandomDraw& draw) {
-    const ElapsedTalkRow* row = FindElapsedRow(seconds);
-    if (row == nullptr) {
-        return nullptr;
-    }
-    if (row->entries[1].text == nullptr) {
-        return &row->entries[0];
+const TalkEntry& ChooseElapsedEntry(const ElapsedTalkRow& row, const RandomDraw& draw) {
+    if (row.entries[1].text == nullptr) {
+        return row.entries[0];
     }
     // The unsigned view keeps the parity test well defined for any value the port returns.
     const bool even = (static_cast<unsigned>(draw()) & 1u) == 0;
-    return even ? &row->entries[1] : &row->entries[0];
+    return even ? row.entries[1] : row.entries[0];
+}
+
+const TalkEntry* PickElapsedTalk(uint32_t seconds, const RandomDraw& draw) {
+    const ElapsedTalkRow* row = FindElapsedRow(seconds);
+    return row != nullptr ? &ChooseElapsedEntry(*row, draw) : nullptr;
 }
 
 const HourTalkRow& FindHourRow(std::span<const HourTalkRow> table, uint16_t hour) {

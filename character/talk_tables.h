@@ -58,6 +58,10 @@ inline constexpr uint32_t kClickLineVoice = 263;
 // speaks only in the one second in which it equals a mark.
 const ElapsedTalkRow* FindElapsedRow(uint32_t seconds);
 
+// One entry of an elapsed-time row. When the row has a second entry, takes exactly one
+// draw: even picks the second entry, odd the first; otherwise takes no draw.
+const TalkEntry& ChooseElapsedEntry(const ElapsedTalkRow& row, const RandomDraw& draw);
+
 // The line for a continuous stretch of `seconds`, or null when no mark is reached this
 // second. When the row has a second entry, takes exactly one draw: even picks the second
 // entry, odd the first; otherwise takes no draw and picks the first. The caller sets the

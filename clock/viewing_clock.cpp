@@ -82,6 +82,9 @@ void ClockTick(ClockContext& ctx) {
                 TrayIconKind::Viewing);
         }
         ports.TellSibling(SiblingStatusText(clock.TodaySeconds, clock.ContinuousSeconds));
+        if (clock.TodaySeconds % kTodayTotalWriteSeconds == 0) {
+            ports.WriteTodayTotal();
+        }
         ctx.notifications.CheckElapsedTalk();
     }
 

@@ -12,6 +12,8 @@
 #include "watch/address_match.h"
 
 inline constexpr uint32_t kSecondsMax = 4294967295u;
+// The day's total reaches the daily log at least this often while reading.
+inline constexpr uint32_t kTodayTotalWriteSeconds = 60;
 // WatchCountdown after a sample that saw the site; the stretch ends when it runs down.
 inline constexpr int16_t kWatchGrace = 5;
 
@@ -41,6 +43,9 @@ class ClockPorts {
     // The status text for the sibling program's window; empty at the end of a stretch.
     virtual void TellSibling(std::u16string_view text) = 0;
     virtual void AddRankingSecond(const char16_t* article) = 0;
+    // Writes the day's total to the daily log (the log value only; silent on failure), so
+    // that a program that is killed or loses power loses at most a minute of the day.
+    virtual void WriteTodayTotal() = 0;
     virtual LocalTime Now() = 0;
 };
 

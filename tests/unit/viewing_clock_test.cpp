@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ struct FakePorts : ClockPorts {
     }
     void TellSibling(std::u16string_view text) override { sibling.emplace_back(text); }
     void AddRankingSecond(const char16_t* article) override { ranked.emplace_back(article); }
+    void WriteTodayTotal() override { Record("log"); }
     LocalTime Now() override { return Record("now"), now; }
     void Record(const char* what) { calls.emplace_back(what); }
 };
@@ -176,6 +178,16 @@ TEST_F(ClockRun, StepsRunInTheirOrder) {
     // The stretch ends in the fifth tick, before that tick's sample and day step.
     EXPECT_EQ(std::vector<std::string>(notes.calls.end() - 4, notes.calls.end()),
               (std::vector<std::string>{"end", "day", "chime", "alarms"}));
+}
+
+TEST_F(ClockRun, TheDaysTotalReachesTheLogEveryMinuteOfReading) {
+    clock.TodaySeconds = 58;
+    Ticks({true, true, true});  // counts 59 and 60
+    EXPECT_EQ(std::count(ports.calls.begin(), ports.calls.end(), "log"), 1);
+    for (int i = 0; i < 60; ++i)
+        Ticks({true});
+    EXPECT_EQ(clock.TodaySeconds, 120u);
+    EXPECT_EQ(std::count(ports.calls.begin(), ports.calls.end(), "log"), 2);
 }
 
 TEST_F(ClockRun, SamplingStopsAtTheFirstHit) {
