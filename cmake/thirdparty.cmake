@@ -1,5 +1,5 @@
 # libpng (with zlib) and vorbisfile (with libvorbis and libogg) as imported targets:
-#   ymt::png, ymt::vorbisfile
+#   ymt::png, ymt::vorbisfile; and ymt::vorbisenc, with which tests make clips.
 # Windows: static libraries that tools/build-thirdparty cross-builds from Debian's source
 # packages into a cache folder; zlib from Debian's MinGW package.
 # Native: Debian's -dev packages.
@@ -29,6 +29,10 @@ if(WIN32)
   set_target_properties(ymt::vorbis PROPERTIES
     IMPORTED_LOCATION "${tp_lib}/libvorbis.a"
     INTERFACE_LINK_LIBRARIES ymt::ogg)
+  add_library(ymt::vorbisenc STATIC IMPORTED)
+  set_target_properties(ymt::vorbisenc PROPERTIES
+    IMPORTED_LOCATION "${tp_lib}/libvorbisenc.a"
+    INTERFACE_LINK_LIBRARIES ymt::vorbis)
   add_library(ymt::vorbisfile STATIC IMPORTED)
   set_target_properties(ymt::vorbisfile PROPERTIES
     IMPORTED_LOCATION "${tp_lib}/libvorbisfile.a"
@@ -38,6 +42,10 @@ else()
   find_library(YMT_VORBISFILE vorbisfile REQUIRED)
   find_library(YMT_VORBIS vorbis REQUIRED)
   find_library(YMT_OGG ogg REQUIRED)
+  find_library(YMT_VORBISENC vorbisenc REQUIRED)
+  add_library(ymt::vorbisenc INTERFACE IMPORTED)
+  set_target_properties(ymt::vorbisenc PROPERTIES
+    INTERFACE_LINK_LIBRARIES "${YMT_VORBISENC};${YMT_VORBIS};${YMT_OGG}")
   add_library(ymt::png ALIAS PNG::PNG)
   add_library(ymt::vorbisfile INTERFACE IMPORTED)
   set_target_properties(ymt::vorbisfile PROPERTIES
