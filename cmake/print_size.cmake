@@ -1,0 +1,11 @@
+# Prints a built file's size against its goal: cmake -DFILE=... -DGOAL=<bytes> -P print_size.cmake
+file(SIZE "${FILE}" size)
+get_filename_component(name "${FILE}" NAME)
+math(EXPR kib "${size} / 1024")
+math(EXPR goal_kib "${GOAL} / 1024")
+if(size LESS GOAL)
+  set(verdict "within")
+else()
+  set(verdict "OVER")
+endif()
+message(STATUS "size ${name}: ${size} bytes (${kib} KiB; goal < ${goal_kib} KiB: ${verdict})")
