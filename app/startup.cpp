@@ -1,0 +1,59 @@
+#include "app/startup.h"
+
+namespace {
+
+char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The file name without folder and extension.
+std::u16string_view BaseName(std::u16string_view path) {
+    const size_t slash = path.find_last_of(u"\\/:");
+    std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of(u'.');
+    return dot == std::u16string_view::npos ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+std::u16string WorkingFolderFor(std::u16string_view fullPath) {
+    for (size_t i = fullPath.size(); i-- > 1;) {
+        if (fullPath[i] == u'\\') {
+            return std::u16string(fullPath.substr(0, i > 4 ? i : i + 1));
+        }
+    }
+    return {};
+}
+
+EditionChoice ChooseEditionPlugin(std::u16string_view programPath, int32_t selEdition) {
+    const std::u16string_view base = BaseName(programPath);
+    if (programPath.size() > 3 && !EqualsNoCase(base, u"ymt") && !EqualsNoCase(base, u"ymtvoice")) {
+        std::u16string own(programPath);
+        own.replace(own.size() - 3, 3, u"dll");
+        return {own, false};
+    }
+    switch (selEdition) {
+        case 1:
+            return {u".\\ymttsubaki.dll", true};
+        case 2:
+            return {u".\\ymtsazanka.dll", true};
+        default:
+            return {u".\\ymthinata.dll", true};
+    }
+}
+
+uint32_t RandomSeed(uint32_t tickCount, int minute, int second) {
+    return tickCount + static_cast<uint32_t>(minute * 60 + second);
+}
