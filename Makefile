@@ -2,7 +2,7 @@
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: test bootstrap native windows bench format format-check voices
+.PHONY: test bootstrap native windows bench format format-check voices art contact-sheet
 
 test: bootstrap
 	$(MAKE) native
@@ -42,3 +42,11 @@ format-check:
 # Synthesizes the voice clips again (they are committed, so a build needs no synthesizer).
 voices:
 	assets/voice/generate
+
+# Draws the character's pictures and icons again from the generator (outputs are committed).
+art:
+	assets/art/generate
+
+# One PNG per edition with every pose beside the balloon at 1:1, and the icons.
+contact-sheet:
+	assets/art/contact_sheet.sh build/contact-sheet
