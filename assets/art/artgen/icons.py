@@ -33,25 +33,25 @@ def _line_weight(size):
 
 
 def detailed_svg(edition, icon_id, size):
-    spec = ICONS[icon_id]
+    recipe = ICONS[icon_id]
     doc = Doc(size, size, VIEW)
     rest = Arm(upper=9, fore=3, layer="front")
-    pose = Pose(near=rest, far=Arm(upper=-9, fore=-1, layer="mid", flip=True), expression=spec["expression"])
+    pose = Pose(near=rest, far=Arm(upper=-9, fore=-1, layer="mid", flip=True), expression=recipe["expression"])
     table = {k: v.but(**edition.temper.get("calm", {})) if k == "face" else v
              for k, v in ICON_EXPRESSIONS.items()}
 
     def book(p):
-        return body.book_open(p, (95.0, 150.0), -4.0, 1.32) if spec["book"] else []
+        return body.book_open(p, (95.0, 150.0), -4.0, 1.32) if recipe["book"] else []
 
     figure.draw(doc, edition, pose, table, weight=_line_weight(size), over=book)
-    if spec["saturation"] < 1.0:
-        doc.body = [group(doc.body, filter=doc.colour_matrix(spec["saturation"]), opacity=0.92)]
+    if recipe["saturation"] < 1.0:
+        doc.body = [group(doc.body, filter=doc.colour_matrix(recipe["saturation"]), opacity=0.92)]
     return doc.text()
 
 
 def simple_svg(edition, icon_id, size):
     """16-unit drawing: big shapes, eyes as solid ovals, no fine lines."""
-    spec = ICONS[icon_id]
+    recipe = ICONS[icon_id]
     doc = Doc(size, size, (0, 0, 16, 16))
     p = Painter(doc, edition.pal)
     line = p.colour("line")
@@ -76,7 +76,7 @@ def simple_svg(edition, icon_id, size):
     # fringe: two broad locks
     shape("M2.4,8.8C2,4.6 4.6,2.2 8.4,2.2C12,2.2 14.3,4.4 13.9,8.4L12.4,6.4L10.6,8L9.4,5.8L7.8,7.6"
           "L6.4,5.6L4.6,7.6L3.6,6.4Z", "hair")
-    closed = spec["expression"] == "idle"
+    closed = recipe["expression"] == "idle"
     for cx in (5.6, 10.0):
         if closed:
             out.append(el("path", d=f"M{cx - 1.3},9.4Q{cx},10.8 {cx + 1.3},9.4", fill="none", stroke=line,
@@ -87,20 +87,20 @@ def simple_svg(edition, icon_id, size):
             out.append(el("rect", x=cx - 0.75, y=8.3, width=0.8, height=0.8, fill="#ffffff"))
     out.append(el("path", d=ellipse_d(4.4, 11.6, 1.0, 0.55), fill=p.colour("blush"), opacity=0.7))
     out.append(el("path", d=ellipse_d(11.4, 11.6, 1.0, 0.55), fill=p.colour("blush"), opacity=0.7))
-    if not spec["book"]:
+    if not recipe["book"]:
         out.append(el("path", d="M7,12.3Q7.9,13.1 8.8,12.3", fill="none", stroke=line, stroke_width=0.7,
                       stroke_linecap="round"))
     orn = edition.icon.get("ornament", "accent")
     out.append(el("path", d=circle_d(12.6, 3.6, 1.9), fill=p.colour(orn), stroke=line, stroke_width=0.7))
     out.append(el("path", d=circle_d(12.6, 3.6, 0.75), fill=p.colour(edition.icon.get("ornament_centre", "clip"))))
-    if spec["book"]:
+    if recipe["book"]:
         shape("M1.6,12.6Q5,11.6 8,12.8Q11,11.6 14.4,12.6L14.4,15.6L1.6,15.6Z", "book")
         out.append(el("path", d="M2.6,12.9Q5.2,12.2 8,13.3L8,15.6L2.6,15.6Z", fill=p.colour("page")))
         out.append(el("path", d="M8,13.3Q10.8,12.2 13.4,12.9L13.4,15.6L8,15.6Z", fill=p.colour("page_s")))
         out.append(el("path", d="M8,13.2L8,15.6", stroke=line, stroke_width=0.6))
     doc.body = out
-    if spec["saturation"] < 1.0:
-        doc.body = [group(out, filter=doc.colour_matrix(spec["saturation"]), opacity=0.92)]
+    if recipe["saturation"] < 1.0:
+        doc.body = [group(out, filter=doc.colour_matrix(recipe["saturation"]), opacity=0.92)]
     return doc.text()
 
 
