@@ -5,6 +5,11 @@
 #include <optional>
 #include <string>
 
+// Where the record, the daily log and the ranking live, under HKEY_CURRENT_USER.
+inline constexpr char16_t SettingsKey[] = u"Software\\Torvenal\\Yomitoki\\CurrentVersion";
+inline constexpr char16_t LogKey[] = u"Software\\Torvenal\\Yomitoki\\CurrentVersion\\Log";
+inline constexpr char16_t RankKey[] = u"Software\\Torvenal\\Yomitoki\\CurrentVersion\\Rank";
+
 // Marks a window position that was never stored (bit pattern 0x80000000).
 inline constexpr int32_t PositionUnset = INT32_MIN;
 

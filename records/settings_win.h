@@ -1,0 +1,28 @@
+#pragma once
+// Loading and saving the Settings record, with the day's total from and to the daily log.
+#include <windows.h>
+
+#include <functional>
+#include <string_view>
+
+#include "clock/viewing_clock.h"
+#include "records/settings.h"
+
+// The character window's screen rectangle now; false when it cannot be told.
+using WindowRectPort = std::function<bool(RECT& rect)>;
+
+// The port for a real window: GetWindowRect.
+WindowRectPort WindowRectOf(HWND window);
+
+// Reads the day's total so far (clock.TodaySeconds, from todayKey in LogKey) and then the
+// record from SettingsKey. Creates nothing: a key that cannot be opened leaves what it
+// would have filled as it is (the record keeps its first-start contents).
+void LoadSettings(Settings& settings, ViewingClock& clock, std::u16string_view todayKey);
+
+// Writes the day's total under todayKey in LogKey, then the record to SettingsKey with the
+// character window's place, then prunes the log. A key that cannot be opened or created
+// shows a message box owned by owner (the log's and the settings' each their own); the rest
+// goes on. False when a box was shown. When the window's rectangle cannot be told, the
+// record's WindowLeft and WindowTop are written instead.
+bool SaveSettings(HWND owner, const Settings& settings, const ViewingClock& clock,
+                  std::u16string_view todayKey, const WindowRectPort& windowRect);
