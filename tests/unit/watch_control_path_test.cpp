@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,14 @@ struct ChromeCase {
     std::u16string article;
 };
 
+void PrintTo(const ChromeCase& c, std::ostream* os) {
+    *os << "path " << c.path + 1 << " \"";
+    for (char16_t ch : c.text) {
+        *os << static_cast<char>(ch < 0x80 ? ch : '?');
+    }
+    *os << '"';
+}
+
 class ChromePrefix : public ::testing::TestWithParam<ChromeCase> {};
 
 TEST_P(ChromePrefix, AppliesToTheLaterPathsOnlyAndNotToAnAddressWithItsScheme) {
@@ -438,6 +447,16 @@ TEST_F(Desk, TheFirstBrowserFrontToBackThatShowsTheSiteIsCached) {
     cached = {};
     EXPECT_TRUE(ScanBrowsers(tree, cached, article));
     EXPECT_EQ(cached.control, second);
+    EXPECT_EQ(tree.textReads, 1);
+}
+
+TEST_F(Desk, TheFirstFittingControlOfABrowserEndsTheScan) {
+    const WindowRef top = tree.Add(u"IEFrame");
+    const WindowRef first = tree.Add(u"ComboBoxEx32", top, u"http://ja.wikipedia.org/wiki/A");
+    tree.Add(u"ComboBoxEx32", top, u"http://ja.wikipedia.org/wiki/B");
+    EXPECT_TRUE(ScanBrowsers(tree, cached, article));
+    EXPECT_EQ(cached.control, first);
+    EXPECT_EQ(std::u16string(article.c_str()), u"A");
     EXPECT_EQ(tree.textReads, 1);
 }
 
