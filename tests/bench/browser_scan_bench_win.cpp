@@ -1,0 +1,227 @@
+// The browser readers run once a second for the whole life of the program. A sample that
+// hits the cached control should cost about what asking that control for its text costs,
+// and a full scan about what walking the same windows and reading their class names costs.
+// The browsers' windows live on a thread of their own, so that their text is asked for
+// across threads as it is from another program. They stay in this process on purpose: on
+// Windows, class names and parents of any window are read from shared memory, and Wine
+// gives that cost only for windows of the same process (for another's it asks its server).
+// Prints: BENCH <name> <value> <unit> goal <op> <goal>, then details.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "common/handles_win.h"
+#include "tests/win/watch_desk_win.h"
+#include "watch/browser_watch_win.h"
+
+namespace {
+
+constexpr int kTopLevelWindows = 300;
+constexpr int kBrowsers = 5;
+constexpr int kDescendantsPerBrowser = 200;
+
+volatile std::size_t g_sink;
+
+// Best per-call times of a and b in microseconds, measured in alternating rounds so that
+// other load on the machine falls on both alike.
+template <class A, class B>
+std::pair<double, double> BestMicroseconds(int rounds, int reps, A&& a, B&& b) {
+    using Clock = std::chrono::steady_clock;
+    auto time = [&](auto&& f) {
+        auto start = Clock::now();
+        for (int i = 0; i < reps; ++i)
+            f();
+        return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / reps;
+    };
+    double bestA = 1e300, bestB = 1e300;
+    for (int round = 0; round < rounds; ++round) {
+        bestA = std::min(bestA, time(a));
+        bestB = std::min(bestB, time(b));
+    }
+    return {bestA, bestB};
+}
+
+struct BrowserShape {
+    const wchar_t* frame;
+    std::vector<std::wstring> addressChain;  // control first
+};
+
+// One of each common shape; the first is the deepest path, whose control gets cached.
+const std::vector<BrowserShape>& Shapes() {
+    static const std::vector<BrowserShape> shapes = {
+        {L"SleipnirMainWindow",
+         {L"Edit", L"FenrirComboBoxCtrlEx", L"FenrirAdressBarCtrl", L"FenrirEmbeddedToolBar",
+          L"ReBarWindow32"}},
+        {L"Lunascape6MainWnd", {L"ComboBox", L"Pane", L"Band", L"ReBarWindow32"}},
+        {L"IEFrame", {L"Edit", L"Address Band Root", L"ReBarWindow32", L"WorkerW"}},
+        {L"wndclass_desked_gsk", {L"RichEdit20W", L"MsoCommandBar", L"MsoCommandBarDock"}},
+        {L"Chrome_WidgetWin_0", {L"Chrome_OmniboxView"}},
+    };
+    return shapes;
+}
+
+// Fills a browser with its address chain and other descendants up to the count: panes
+// holding buttons, static texts and edit boxes that fit no path, a few levels deep.
+HWND BuildBrowser(TestDesk& desk, const BrowserShape& shape, std::vector<HWND>& tops) {
+    HWND top = desk.Top(shape.frame);
+    tops.push_back(top);
+    HWND control = desk.Chain(top, shape.addressChain, L"http://example.com/start");
+    int made = static_cast<int>(shape.addressChain.size());
+    static const wchar_t* const kFiller[] = {L"Button", L"Static", L"Edit", L"ToolbarWindow32",
+                                             L"ScrollBar"};
+    HWND pane = nullptr;
+    for (int i = 0; made < kDescendantsPerBrowser; ++i) {
+        if (i % 10 == 0) {
+            pane = desk.Child(top, L"BenchPane");
+            ++made;
+            continue;
+        }
+        HWND holder = (i % 3 == 0) ? desk.Child(pane, L"BenchPane") : pane;
+        made += holder != pane ? 1 : 0;
+        if (made < kDescendantsPerBrowser) {
+            desk.Child(holder, kFiller[i % 5], L"some text");
+            ++made;
+        }
+    }
+    return control;
+}
+
+// The desk lives on its own thread, which answers messages until told to end.
+class DeskThread {
+  public:
+    DeskThread() : m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        m_thread = std::thread([this] { Run(); });
+        WaitForSingleObject(m_ready.get(), 60000);
+    }
+    ~DeskThread() {
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    HWND cachedControl() const { return m_controls.front(); }
+    const std::vector<HWND>& browsers() const { return m_browsers; }
+
+  private:
+    void Run() {
+        m_threadId = GetCurrentThreadId();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists now
+        TestDesk desk;
+        std::vector<HWND> tops;
+        const int every = kTopLevelWindows / kBrowsers;
+        for (int i = 0; i < kTopLevelWindows; ++i) {
+            // Desk.Top puts each window in front: the last made is the frontmost.
+            if (i % every == every / 2) {
+                m_controls.push_back(BuildBrowser(desk, Shapes()[m_controls.size()], tops));
+                m_browsers.push_back(tops.back());
+            } else {
+                desk.Top(L"BenchWindow" + std::to_wstring(i % 12), L"a window");
+            }
+        }
+        SetEvent(m_ready.get());
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            DispatchMessageW(&msg);
+        }
+    }
+
+    UniqueHandle m_ready;
+    DWORD m_threadId = 0;
+    std::vector<HWND> m_controls;
+    std::vector<HWND> m_browsers;
+    std::thread m_thread;
+};
+
+BOOL CALLBACK CountOne(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int CountDescendants(HWND top) {
+    int n = 0;
+    EnumChildWindows(top, CountOne, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+// The floor of a scan: every top-level window's class name, and every descendant's class
+// name in the same browser windows the scan walks.
+struct ClassWalk {
+    const std::vector<HWND>* browsers = nullptr;
+    wchar_t name[kClassNameRoom];
+    std::size_t total = 0;
+
+    static BOOL CALLBACK Child(HWND w, LPARAM self) {
+        auto* walk = reinterpret_cast<ClassWalk*>(self);
+        walk->total += GetClassNameW(w, walk->name, kClassNameRoom);
+        return TRUE;
+    }
+    static BOOL CALLBACK Top(HWND w, LPARAM self) {
+        auto* walk = reinterpret_cast<ClassWalk*>(self);
+        walk->total += GetClassNameW(w, walk->name, kClassNameRoom);
+        if (std::find(walk->browsers->begin(), walk->browsers->end(), w) != walk->browsers->end()) {
+            EnumChildWindows(w, Child, self);
+        }
+        return TRUE;
+    }
+    void Run() {
+        total = 0;
+        EnumWindows(Top, reinterpret_cast<LPARAM>(this));
+    }
+};
+
+}  // namespace
+
+int main() {
+    DeskThread desk;
+    const HWND control = desk.cachedControl();
+    int descendants = 0;
+    for (HWND b : desk.browsers())
+        descendants += CountDescendants(b);
+
+    // A sample that hits the cached control, against one WM_GETTEXT to that control.
+    SetWindowTextW(control, L"http://ja.wikipedia.org/wiki/%E7%8C%AB");
+    BrowserWatch watch;
+    CurrentArticle article;
+    const bool found = watch.ScanBrowsers(article);
+    const bool cachedIt = found && HwndOf(watch.cachedReader().control) == control;
+    wchar_t text[kControlTextRoom];
+    auto [sample, getText] = BestMicroseconds(
+        30, 300, [&] { g_sink = watch.RecheckCachedReader(article); },
+        [&] {
+            g_sink =
+                SendMessageW(control, WM_GETTEXT, kControlTextRoom, reinterpret_cast<LPARAM>(text));
+        });
+
+    // A full scan that finds nothing, against the walk of the same windows.
+    SetWindowTextW(control, L"http://example.com/elsewhere");
+    BrowserWatch missing;
+    ClassWalk walk;
+    walk.browsers = &desk.browsers();
+    const bool scanMissed = !missing.ScanBrowsers(article);
+    auto [scan, bareWalk] = BestMicroseconds(
+        12, 5, [&] { g_sink = missing.ScanBrowsers(article); },
+        [&] {
+            walk.Run();
+            g_sink = walk.total;
+        });
+
+    std::printf("BENCH cached_sample_vs_gettext %.2f ratio goal <= 1.2\n", sample / getText);
+    std::printf("BENCH full_scan_vs_class_walk %.2f ratio goal <= 1.5\n", scan / bareWalk);
+    std::printf(
+        "  desk: %d top-level windows, %zu browsers with %d descendants in all, on "
+        "another thread\n",
+        kTopLevelWindows, desk.browsers().size(), descendants);
+    std::printf(
+        "  cached sample (Sleipnir's 5-level path, SendMessageTimeoutW) %8.1f us"
+        "   WM_GETTEXT by SendMessageW %8.1f us%s\n",
+        sample, getText, cachedIt ? "" : "   (NOT CACHED: figure void)");
+    std::printf(
+        "  full scan (no hit; 5 texts asked) %8.1f us   EnumWindows + "
+        "EnumChildWindows + GetClassNameW %8.1f us%s\n",
+        scan, bareWalk, scanMissed ? "" : "   (SCAN HIT: figure void)");
+    return 0;
+}
