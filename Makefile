@@ -2,7 +2,7 @@
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: test bootstrap native windows bench format format-check voices art contact-sheet
+.PHONY: test bootstrap native windows bench format format-check voices art contact-sheet dist
 
 test: bootstrap
 	$(MAKE) native
@@ -32,6 +32,12 @@ bench: bootstrap
 	cmake --preset windows
 	cmake --build --preset windows
 	$(XVFB) ctest --preset windows-bench
+
+# The distribution archive build/dist/yomitoki-<version>.zip from the Windows build.
+dist:
+	cmake --preset windows
+	cmake --build --preset windows
+	tools/dist build/windows build/dist
 
 format:
 	clang-format -i $(SOURCES)
