@@ -1,0 +1,314 @@
+#include "character/character_window_win.h"
+
+#include "character/picture_choice.h"
+#include "common/message_box_win.h"
+
+namespace {
+
+// The window's top-right pixel: the position test of creation and of every speech. (The
+// rectangle's right edge itself lies just outside the window.)
+POINT TopRight(const RECT& r) {
+    return {r.right - 1, r.top};
+}
+
+RECT PrimaryWorkArea() {
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+        work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return work;
+}
+
+constexpr UINT kShowInPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+
+}  // namespace
+
+LRESULT CALLBACK BalloonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+CharacterWindows::CharacterWindows(CharacterContext ctx) : m_ctx(std::move(ctx)) {}
+
+void CharacterWindows::RegisterClasses(HINSTANCE instance, HMODULE editionModule,
+                                       WNDPROC mainProc) {
+    // LoadIconW gives the system's large-icon size, shared (never destroyed).
+    HICON icon =
+        editionModule != nullptr ? LoadIconW(editionModule, MAKEINTRESOURCEW(130)) : nullptr;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = mainProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // A system colour index given as the brush, as the class has always had it.
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5));
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = BalloonWindowProc;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kBalloonWindowClass;
+    RegisterClassExW(&wc);
+}
+
+bool CharacterWindows::Create(HINSTANCE instance, void* createParam) {
+    m_pictures = LoadPictureSet(m_ctx.programModule, m_ctx.editionModule);
+
+    Settings& s = m_ctx.settings;
+    int x = s.WindowLeft;
+    int y = s.WindowTop;
+    const bool stored = s.WindowLeft != PositionUnset && s.WindowTop != PositionUnset;
+    if (!stored || MonitorFromPoint(TopRight(RECT{x, y, x + kCharacterWidth, y}),
+                                    MONITOR_DEFAULTTONULL) == nullptr) {
+        const RECT work = PrimaryWorkArea();
+        x = work.right - kCharacterWidth;
+        y = work.bottom - kCharacterHeight;
+        s.WindowLeft = x;
+        s.WindowTop = y;
+    }
+
+    // Height 12, weight 500, Shift-JIS, TrueType, without antialiasing: the balloon's text
+    // is drawn on a colour-keyed window, where blended edges would show as a white fringe.
+    m_font.reset(CreateFontW(12, 0, 0, 0, 500, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_TT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
+    m_arrow = LoadCursorW(nullptr, IDC_ARROW);
+    m_hand = LoadCursorW(nullptr, IDC_HAND);
+
+    m_main = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClass,
+                             kProgramTitle, WS_POPUP, x, y, kCharacterWidth, kCharacterHeight,
+                             nullptr, nullptr, instance, createParam);
+    if (m_main == nullptr) {
+        ShowMessageBox(nullptr, L"ウィンドウの生成に失敗しました。", kProgramTitle,
+                       MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_windowTimers.emplace(m_main);
+
+    // The window exists from now on but shows nothing until the first speech.
+    PresentFrame(m_pictures.Get({PictureRole::AnimationFrame, 0}), 0);
+
+    m_balloon =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
+                        kBalloonWindowClass, kProgramTitle, WS_POPUP, x, y, kCharacterWidth,
+                        kCharacterHeight, m_main, nullptr, instance, this);
+    if (m_balloon == nullptr) {
+        // The main window goes with the process.
+        ShowMessageBox(nullptr, L"子ウィンドウの生成に失敗しました。", kProgramTitle,
+                       MB_OK | MB_ICONERROR);
+        return false;
+    }
+    SetLayeredWindowAttributes(m_balloon, RGB(255, 255, 255), 0, LWA_COLORKEY | LWA_ALPHA);
+    m_balloonAlpha = 0;
+    m_balloonAlphaSet = true;
+
+    ShowWindow(m_main, SW_SHOWNORMAL);
+    UpdateWindow(m_main);
+    ShowWindow(m_balloon, SW_SHOWNORMAL);
+    UpdateWindow(m_balloon);
+    return true;
+}
+
+TimerPort& CharacterWindows::Timers() {
+    if (m_ctx.timers != nullptr) {
+        return *m_ctx.timers;
+    }
+    if (!m_windowTimers) {
+        m_windowTimers.emplace(m_main);
+    }
+    return *m_windowTimers;
+}
+
+void CharacterWindows::PlaceWindow() {
+    RECT r{};
+    GetWindowRect(m_main, &r);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    HMONITOR monitor = MonitorFromPoint(TopRight(r), MONITOR_DEFAULTTONULL);
+    int x = r.left;
+    int y = r.top;
+    UINT flags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+    if (monitor != nullptr) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        GetMonitorInfoW(monitor, &info);
+        if (r.bottom == info.rcWork.bottom) {
+            flags |= SWP_NOMOVE;
+        } else {
+            y = info.rcWork.bottom - h;
+        }
+    } else {
+        const RECT work = PrimaryWorkArea();
+        x = work.right - w;
+        y = work.bottom - h;
+    }
+    SetWindowPos(m_main, HWND_TOPMOST, x, y, 0, 0, flags);
+}
+
+void CharacterWindows::SpeechTick(uint32_t kind) {
+    SpeechState& speech = m_ctx.speech;
+    if (kind != speech.ActiveSpeechTimer || m_main == nullptr) {
+        Timers().StopTimer(kind);
+        return;
+    }
+    const uint32_t T = speech.SpeechLength;
+    const uint32_t c = speech.SpeechStep;
+    switch (PhaseOf(T, c)) {
+        case SpeechPhase::FadeIn:
+            if (c == T) {
+                PlaceWindow();
+                const PictureChoice choice =
+                    ChoosePicture(kind, m_ctx.secondsRunning, speech.ElapsedWarning, m_ctx.draw);
+                PresentFrame(m_pictures.Get(choice), 0);
+            } else {
+                PresentFrame(nullptr, FadeAlpha(T, c));
+            }
+            break;
+        case SpeechPhase::FadeOut:
+        case SpeechPhase::End: {
+            SetWindowPos(m_main, HWND_TOPMOST, 0, 0, 0, 0, kShowInPlace);
+            PresentFrame(nullptr, FadeAlpha(T, c));
+            WindowDc dc(m_balloon);
+            DrawBalloonText(dc.get(), false);
+            break;
+        }
+        case SpeechPhase::Speaking: {
+            if (c + kFadeSteps == T) {
+                if (m_observer != nullptr) {
+                    m_observer->VoiceStarted(speech.SpeechVoice);
+                }
+                PlayVoice(m_voice, m_ctx.settings, m_ctx.voiceModule, speech.SpeechVoice);
+            }
+            SetWindowPos(m_main, HWND_TOPMOST, 0, 0, 0, 0, kShowInPlace);
+            PresentFrame(nullptr, 255);
+            bool pictureChanged = false;
+            const int frame = AnimationFrame(kind, T, c);
+            if (frame >= 0) {
+                PresentFrame(m_pictures.Get({PictureRole::AnimationFrame, frame}), 255);
+                pictureChanged = true;
+            }
+            WindowDc dc(m_balloon);
+            const bool complete = DrawBalloonText(dc.get(), pictureChanged);
+            if (kind == IDT_QUICKMENU && complete) {
+                PresentFrame(m_pictures.Get({PictureRole::Click, 0}), 255);
+                DrawQuickChoiceList(m_balloon, dc.get());
+                // The list waits for a choice; the count-down below leaves c at 29.
+                speech.SpeechStep = kFadeSteps;
+                Timers().StopTimer(kind);
+                m_quickTimerStopped = true;
+            }
+            break;
+        }
+    }
+    if (speech.SpeechStep > 0) {
+        --speech.SpeechStep;
+    }
+    if (speech.SpeechStep == 0) {
+        EndSpeech(kind);
+    }
+}
+
+void CharacterWindows::EndSpeech(uint32_t kind) {
+    SpeechState& speech = m_ctx.speech;
+    Timers().StopTimer(kind);
+    speech.ActiveSpeechTimer = 0;
+    ShowWindow(m_main, SW_HIDE);
+    if (kind == IDT_FINISHNOTICE) {
+        // Reading has resumed meanwhile: the stretch goes on.
+        if (m_ctx.clock.WatchCountdown == 0) {
+            m_ctx.clock.ContinuousSeconds = 0;
+        }
+    } else if (IsFarewell(kind)) {
+        // The app's destruction handling ends the program.
+        DestroyWindow(m_main);
+    }
+}
+
+bool CharacterWindows::QuickMenuWaiting() const {
+    const SpeechState& speech = m_ctx.speech;
+    return speech.ActiveSpeechTimer == IDT_QUICKMENU && speech.SpeechStep == kFadeSteps - 1 &&
+           m_quickTimerStopped;
+}
+
+void CharacterWindows::SkipSpeech() {
+    SpeechState& speech = m_ctx.speech;
+    if (speech.ActiveSpeechTimer == 0 || speech.SpeechStep < kFadeSteps) {
+        return;
+    }
+    Timers().StopTimer(speech.ActiveSpeechTimer);
+    Timers().StartTimer(speech.ActiveSpeechTimer, kSpeechPeriodMs);
+    m_quickTimerStopped = false;
+    speech.SpeechStep = kFadeSteps;
+}
+
+void CharacterWindows::SetChoiceCursor(int hovered) {
+    SetCursor(hovered < 0 ? m_arrow : m_hand);
+}
+
+void CharacterWindows::OnMouseMove(POINT client) {
+    if (!QuickMenuWaiting()) {
+        return;
+    }
+    WindowDc dc(m_balloon);
+    SetChoiceCursor(DrawQuickChoiceList(m_balloon, dc.get(), client));
+}
+
+void CharacterWindows::OnButtonDown(POINT client, bool left) {
+    if (QuickMenuWaiting()) {
+        if (!left) {
+            return;
+        }
+        const uint32_t command = HitTestQuickChoice(m_choices, client.x, client.y);
+        if (command == 0) {
+            return;
+        }
+        SetCursor(m_arrow);
+        // The fade-out follows from c = 29 while the command runs (it may open a dialog).
+        m_quickTimerStopped = false;
+        Timers().StartTimer(IDT_QUICKMENU, kSpeechPeriodMs);
+        if (m_ctx.runCommand) {
+            m_ctx.runCommand(command);
+        }
+        return;
+    }
+    SkipSpeech();
+}
+
+void CharacterWindows::OnMoving(RECT& proposed) {
+    HMONITOR monitor = MonitorFromPoint(TopRight(proposed), MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) {
+        return;
+    }
+    const LONG shift = info.rcWork.bottom - proposed.bottom;
+    proposed.top += shift;
+    proposed.bottom += shift;
+}
+
+void CharacterWindows::OnMoved() {
+    if (m_main == nullptr || m_balloon == nullptr) {
+        return;
+    }
+    RECT r{};
+    GetWindowRect(m_main, &r);
+    SetWindowPos(m_balloon, nullptr, r.left, r.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CharacterWindows::HitTest(POINT screen, LRESULT defaultAnswer) {
+    POINT client = screen;
+    if (m_main != nullptr && ScreenToClient(m_main, &client) && client.x >= kDragHandleLeft) {
+        return HTCAPTION;
+    }
+    return defaultAnswer;
+}
+
+void CharacterWindows::StopVoice() {
+    ::StopVoice(m_voice);
+}
+
+void CharacterWindows::Destroy() {
+    m_shown = nullptr;
+    m_memoryDc.reset();
+    m_pictures.Clear();
+    m_font.reset();
+}
