@@ -1,0 +1,22 @@
+#pragma once
+// The two dialogs of the records: the log viewer (the daily log summed over 7, 30 or 365
+// days, or the article ranking) and the alarm settings.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "records/settings.h"
+
+// Dialog template ids in the program's own resources.
+inline constexpr int IDD_LOGVIEWER = 136;
+inline constexpr int IDD_ALARM = 137;
+
+// Opens the log viewer modally for the menu command that asked for it (32772 week, 32775
+// month, 32780 year, 32782 ranking). saveSettings saves the settings and the day's total,
+// with the dialog as the owner of its message boxes, before anything is read.
+INT_PTR OpenLogViewer(HINSTANCE instance, HWND owner, uint32_t command,
+                      std::function<void(HWND dialog)> saveSettings);
+
+// Opens the alarm dialog modally; OK stores the three alarms in settings (memory only).
+INT_PTR OpenAlarmDialog(HINSTANCE instance, HWND owner, Settings& settings);

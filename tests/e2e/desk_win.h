@@ -1,0 +1,138 @@
+#pragma once
+// The test desk: plays the user's desktop around a running ymt.exe. Browser-like windows and
+// the sibling "kasoruzoe" window live on a UI thread of their own that pumps messages, so
+// the program's messages to them are answered while a test waits. The program runs from a
+// fresh folder, always under libfaketime at a fixed instant, never at the real hour.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+// Polls until ready() or the timeout; true when ready.
+bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds timeout);
+
+// A thread with a message loop; Call runs work on it and waits.
+class UiThread {
+  public:
+    UiThread();
+    ~UiThread();
+    UiThread(const UiThread&) = delete;
+    UiThread& operator=(const UiThread&) = delete;
+    void Call(const std::function<void()>& work);
+
+  private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    std::thread m_thread;
+    HWND m_window = nullptr;
+    DWORD m_threadId = 0;
+};
+
+// The sibling program's window, recording every text it is sent.
+class Sibling {
+  public:
+    explicit Sibling(UiThread& ui);
+    ~Sibling();
+    std::vector<std::u16string> Texts() const;
+    std::u16string Last() const;
+    // Blocks the sibling's thread for a while (a hung sibling).
+    void Hang(std::chrono::milliseconds howLong);
+
+  private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    UiThread& m_ui;
+    HWND m_window = nullptr;
+    mutable std::mutex m_mutex;
+    std::vector<std::u16string> m_texts;
+};
+
+// Browser-like windows: a top-level window of a browser's class with a chain of children
+// down to the address control (classes listed from the control up).
+class Browsers {
+  public:
+    explicit Browsers(UiThread& ui) : m_ui(ui) {}
+    ~Browsers();
+    HWND Open(const std::wstring& topClass, const std::vector<std::wstring>& chain,
+              const std::wstring& address);
+    void Navigate(HWND control, const std::wstring& address);
+    void Close(HWND top);
+
+  private:
+    UiThread& m_ui;
+    std::vector<HWND> m_tops;
+};
+
+// The program in a fresh folder of its own, with its plug-ins and help file.
+struct Launch {
+    std::string fakeTime = "2026-12-06 10:00:00";  // libfaketime's start instant
+    std::wstring programName = L"ymt.exe";
+    std::vector<std::wstring> leaveOut;  // files not copied (a missing plug-in)
+};
+
+class Program {
+  public:
+    explicit Program(Launch launch = {});
+    ~Program();  // ends the program if it still runs, and removes its folder
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    const std::wstring& Folder() const { return m_folder; }
+    // The main window "ytm_tan_ee", once it exists; null on timeout.
+    HWND WaitForMainWindow(std::chrono::milliseconds timeout = 20s);
+    HWND MainWindow() const;
+    // A tray icon callback as the shell posts it (lParam is the mouse message).
+    void PostTray(UINT mouseMessage) const;
+    bool WaitForExit(std::chrono::milliseconds timeout);
+    bool Running() const;
+    void Kill();
+
+  private:
+    Launch m_launch;
+    std::wstring m_folder;
+    DWORD m_processId = 0;
+    HANDLE m_process = nullptr;
+};
+
+// Another start of the program from an existing folder (a second copy).
+HANDLE StartAnotherCopy(const Program& program, const std::string& fakeTime);
+
+// Top-level windows of a class (and optionally a title) of any process.
+HWND FindTopWindow(const wchar_t* className, const wchar_t* title = nullptr);
+HWND WaitForTopWindow(const wchar_t* className, const wchar_t* title,
+                      std::chrono::milliseconds timeout);
+// A message box or dialog (#32770) whose static text contains part; null on timeout.
+HWND WaitForMessageBox(const std::wstring& part, std::chrono::milliseconds timeout = 10s);
+std::wstring WindowText(HWND window);
+std::wstring MessageBoxText(HWND box);
+// Presses a button of a dialog or message box by its id (IDOK, IDYES, ...).
+void PressButton(HWND dialog, int id);
+
+// The registry values the program keeps (under HKCU\Software\Torvenal\Yomitoki\CurrentVersion).
+void DeleteProgramKey();
+std::optional<uint32_t> ReadNumber(const std::wstring& subkey, const std::wstring& name);
+std::optional<std::wstring> ReadText(const std::wstring& subkey, const std::wstring& name);
+void WriteNumber(const std::wstring& subkey, const std::wstring& name, uint32_t value);
+std::vector<std::wstring> ValueNames(const std::wstring& subkey);
+
+// A screenshot of the whole virtual display (ImageMagick's import, run as a Unix program),
+// and its pixels for probes.
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;         // 3 bytes a pixel, top row first
+    uint32_t At(int x, int y) const;  // 0xRRGGBB
+};
+std::optional<Screenshot> TakeScreenshot(const std::wstring& name);
+// Where screenshots are kept (build/windows/screenshots), as a Windows path.
+std::wstring ScreenshotFolder();
+
+}  // namespace e2e
