@@ -169,8 +169,9 @@ TEST(HelperAtomicWrite, AReaderThatLetsGoSoonDelaysTheReplaceButDoesNotStopIt) {
     UniqueHFile reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(reader);
+    // Let go well inside the retry window, leaving a loaded machine room to be late.
     std::thread release([&] {
-        Sleep(30);
+        Sleep(5);
         reader.reset();
     });
     const bool replaced = ReplaceFileContent(dir.u16(), u"f.txt", "new");
