@@ -1,0 +1,39 @@
+#include "helper/host/host_ports_win.h"
+
+#include "helper/host/atomic_file_win.h"
+#include "helper/host/helper_file.h"
+#include "helper/host/profile_locator_win.h"
+
+namespace {
+
+// More than the program reads, so that a file of ours is always read whole.
+constexpr std::size_t kMaxHelperFileBytes = 64 * 1024;
+
+}  // namespace
+
+HostPorts MakeHostPorts(std::u16string root) {
+    HostPorts ports;
+    ports.find_profile = [root](std::u16string_view identity) {
+        return FindProfileFolder(root, identity);
+    };
+    ports.read_helper_file = [](std::u16string_view folder) {
+        return ReadSmallFile(std::u16string(folder) + u"\\" + kHelperFileName, kMaxHelperFileBytes);
+    };
+    ports.write_helper_file = [](std::u16string_view folder, std::string_view bytes) {
+        return ReplaceFileContent(folder, kHelperFileName, bytes);
+    };
+    ports.now_ms = [] { return static_cast<std::uint64_t>(GetTickCount64()); };
+    return ports;
+}
+
+ReadBytesFn MakeHandleReader(HANDLE input) {
+    return [input](std::span<std::uint8_t> buffer) -> std::size_t {
+        const DWORD ask = buffer.size() > 0x10000 ? 0x10000 : static_cast<DWORD>(buffer.size());
+        DWORD got = 0;
+        if (input == nullptr || input == INVALID_HANDLE_VALUE ||
+            !ReadFile(input, buffer.data(), ask, &got, nullptr)) {
+            return 0;
+        }
+        return got;
+    };
+}
