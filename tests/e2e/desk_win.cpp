@@ -35,8 +35,9 @@ bool RegisterLocalClass(const wchar_t* name, WNDPROC proc) {
     return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// Runs a Unix program (by its Unix path) with a command line, and waits for it.
-bool RunUnix(const std::wstring& unixPath, const std::wstring& commandLine, DWORD timeoutMs) {
+// Starts a Unix program (by its Unix path) with a command line. Wine gives no handle that
+// can be waited on for a Unix child: callers wait for what it makes.
+bool RunUnix(const std::wstring& unixPath, const std::wstring& commandLine) {
     std::wstring windowsPath = L"Z:" + unixPath;
     for (wchar_t& c : windowsPath) {
         if (c == L'/')
@@ -51,7 +52,7 @@ bool RunUnix(const std::wstring& unixPath, const std::wstring& commandLine, DWOR
         return false;
     }
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    return WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+    return true;
 }
 
 std::wstring UnixPathOf(const std::wstring& windowsPath) {
@@ -438,12 +439,9 @@ uint32_t Screenshot::At(int x, int y) const {
     return uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2];
 }
 
-std::optional<Screenshot> TakeScreenshot(const std::wstring& name) {
-    const std::wstring path = ScreenshotFolder() + L"\\" + name + L".png";
-    DeleteFileW(path.c_str());
-    if (!RunUnix(L"/usr/bin/import", L"import -window root \"" + UnixPathOf(path) + L"\"", 30000)) {
-        return std::nullopt;
-    }
+namespace {
+
+std::optional<Screenshot> ReadPng(const std::wstring& path) {
     FILE* file = _wfopen(path.c_str(), L"rb");
     if (file == nullptr) {
         return std::nullopt;
@@ -465,6 +463,25 @@ std::optional<Screenshot> TakeScreenshot(const std::wstring& name) {
     if (shot.width == 0) {
         return std::nullopt;
     }
+    return shot;
+}
+
+}  // namespace
+
+std::optional<Screenshot> TakeScreenshot(const std::wstring& name) {
+    const std::wstring path = ScreenshotFolder() + L"\\" + name + L".png";
+    const std::wstring partial = path + L".part.png";
+    DeleteFileW(path.c_str());
+    DeleteFileW(partial.c_str());
+    // Written aside and renamed when whole: the wait on a Unix child is not to be trusted.
+    const std::wstring command = L"/bin/sh -c \"import -window root png24:'" + UnixPathOf(partial) +
+                                 L"' && mv '" + UnixPathOf(partial) + L"' '" + UnixPathOf(path) +
+                                 L"'\"";
+    if (!RunUnix(L"/bin/sh", command)) {
+        return std::nullopt;
+    }
+    std::optional<Screenshot> shot;
+    WaitUntil([&] { return (shot = ReadPng(path)).has_value(); }, 30s);
     return shot;
 }
 
