@@ -485,4 +485,46 @@ std::optional<Screenshot> TakeScreenshot(const std::wstring& name) {
     return shot;
 }
 
+void ClickBalloon(const Program& program, int x, int y, bool left) {
+    PostMessageW(program.MainWindow(), left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN,
+                 left ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(x, y));
+}
+
+bool WaitForShown(const Program& program, bool shown, std::chrono::milliseconds timeout) {
+    return WaitUntil(
+        [&] {
+            HWND main = program.MainWindow();
+            return main != nullptr && (IsWindowVisible(main) != FALSE) == shown;
+        },
+        timeout);
+}
+
+bool SkipGreeting(const Program& program) {
+    if (!WaitForShown(program, true, 20s)) {
+        return false;
+    }
+    Sleep(700);  // past the fade-in: a click then sends the line to its fade-out
+    ClickBalloon(program, 100, 150);
+    return WaitForShown(program, false, 10s);
+}
+
+void LogOff(const Program& program) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+}
+
+bool OpenCommandList(const Program& program) {
+    program.PostTray(WM_LBUTTONUP);
+    if (!WaitForShown(program, true, 5s)) {
+        return false;
+    }
+    Sleep(2000);  // "ごようですか？" is typed, then the list is drawn and waits
+    return true;
+}
+
+void ClickCommand(const Program& program, int left, int top) {
+    ClickBalloon(program, left + 4, top + 5);
+}
+
 }  // namespace e2e

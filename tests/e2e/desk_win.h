@@ -136,3 +136,21 @@ std::optional<Screenshot> TakeScreenshot(const std::wstring& name);
 std::wstring ScreenshotFolder();
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Client point of the main window (and of the balloon lying on it).
+void ClickBalloon(const Program& program, int x, int y, bool left = true);
+// Waits for the greeting to show, clicks it away and waits until the character is gone.
+bool SkipGreeting(const Program& program);
+// Waits until the character window is shown (a speech runs) or hidden (silent).
+bool WaitForShown(const Program& program, bool shown, std::chrono::milliseconds timeout);
+// Ends the program as a log-off does: it saves and ends at once, without a farewell.
+void LogOff(const Program& program);
+// Opens the command list from the tray (the program must be silent) and waits until it
+// stands in the balloon.
+bool OpenCommandList(const Program& program);
+// The command list's item whose label starts at (left, top) in the balloon.
+void ClickCommand(const Program& program, int left, int top);
+
+}  // namespace e2e

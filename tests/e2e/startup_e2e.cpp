@@ -19,13 +19,6 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
-// Ends the program as a log-off does: it saves and ends at once, without a farewell.
-void LogOff(Program& program) {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000,
-                        &answer);
-}
-
 class Startup : public ::testing::Test {
   protected:
     void SetUp() override { DeleteProgramKey(); }
