@@ -515,6 +515,10 @@ void LogOff(const Program& program) {
 }
 
 bool OpenCommandList(const Program& program) {
+    // Only a silent character takes the click: let a fading line end first.
+    if (!WaitForShown(program, false, 10s)) {
+        return false;
+    }
     program.PostTray(WM_LBUTTONUP);
     if (!WaitForShown(program, true, 5s)) {
         return false;
