@@ -28,3 +28,13 @@ set_source_files_properties(${partial_dir}/character_partial.rc PROPERTIES OBJEC
                             "${partial_dir}/148.cut.bin;${CMAKE_CURRENT_SOURCE_DIR}/smoke.bin")
 add_dependencies(character_partial ymthinata)
 add_dependencies(win_tests character_partial)
+
+# The character's windows, step by step, in a program of its own (see its main).
+add_executable(character_window_tests character_window_main.cpp character_window_steps.cpp)
+target_link_libraries(character_window_tests PRIVATE ymt_win ymt_portable ymt_warnings
+                                                     ymt_program_resources GTest::gtest)
+add_dependencies(character_window_tests plugins)
+add_test(NAME character_window_tests COMMAND character_window_tests)
+set_tests_properties(character_window_tests PROPERTIES TIMEOUT 300
+                     WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+ymt_wine_test(character_window_tests)
