@@ -38,3 +38,15 @@ add_test(NAME character_window_tests COMMAND character_window_tests)
 set_tests_properties(character_window_tests PROPERTIES TIMEOUT 300
                      WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 ymt_wine_test(character_window_tests)
+
+# The voice as it sounds: played through Wine's ALSA driver into a file and compared with the
+# clip's PCM. It sets up its own HOME and Wine prefix (see the script).
+add_executable(voice_capture_win voice_capture_win.cpp)
+target_link_options(voice_capture_win PRIVATE -municode)
+target_link_libraries(voice_capture_win PRIVATE ymt_win ymt_portable ymt_warnings
+                                                ymt_program_resources)
+add_dependencies(voice_capture_win plugins wine_keeper)
+add_test(NAME voice_capture
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/voice_capture.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                 ${CMAKE_BINARY_DIR}/voice-capture)
+set_tests_properties(voice_capture PROPERTIES TIMEOUT 120)
