@@ -50,3 +50,15 @@ add_test(NAME voice_capture
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/voice_capture.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                  ${CMAKE_BINARY_DIR}/voice-capture)
 set_tests_properties(voice_capture PROPERTIES TIMEOUT 120)
+
+# The character on the composited display, checked by screenshots (see the script).
+add_executable(character_screens_win character_screens_win.cpp)
+target_link_options(character_screens_win PRIVATE -municode)
+target_link_libraries(character_screens_win PRIVATE ymt_win ymt_portable ymt_warnings
+                                                    ymt_program_resources)
+add_dependencies(character_screens_win plugins)
+add_test(NAME character_screens
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/character_screens.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                 ${CMAKE_BINARY_DIR}/screenshots)
+set_tests_properties(character_screens PROPERTIES TIMEOUT 180)
+ymt_wine_test(character_screens)
