@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,22 @@
 #include "common/handles_win.h"
 
 namespace character_test {
+
+// Under Wine on a bare X display there is no window manager: Wine then waits up to 2 s for
+// one each time a window it regards as managed is hidden or destroyed. Marking the program's
+// windows unmanaged (before any window exists) takes that wait away; it changes nothing the
+// tests look at. exe is the program's file name.
+inline void UnmanagedWindowsUnderWine(const wchar_t* exe) {
+    const std::wstring path =
+        std::wstring(L"Software\\Wine\\AppDefaults\\") + exe + L"\\X11 Driver";
+    UniqueHKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        key.put(), nullptr) == ERROR_SUCCESS) {
+        static const wchar_t kNo[] = L"N";
+        RegSetValueExW(key.get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo),
+                       sizeof kNo);
+    }
+}
 
 // Timer calls, recorded instead of made.
 struct RecordingTimers : TimerPort {

@@ -25,18 +25,6 @@ constexpr COLORREF kBackdrop = RGB(0, 96, 192);
 
 std::wstring g_folder;
 
-void UnmanagedWindowsUnderWine() {
-    // No window manager on the test display: see character_window_main.cpp.
-    UniqueHKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER,
-                        L"Software\\Wine\\AppDefaults\\character_screens_win.exe\\X11 Driver", 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) == ERROR_SUCCESS) {
-        static const wchar_t kNo[] = L"N";
-        RegSetValueExW(key.get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo),
-                       sizeof kNo);
-    }
-}
-
 void WriteFile(const std::wstring& name, const std::string& text) {
     UniqueHFile file(CreateFileW((g_folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -155,7 +143,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     g_folder = argv[1];
-    UnmanagedWindowsUnderWine();
+    character_test::UnmanagedWindowsUnderWine(L"character_screens_win.exe");
     character_test::Harness h;
     h.settings.Voice = false;
     RECT work{};

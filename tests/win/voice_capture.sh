@@ -27,9 +27,6 @@ run() {
     timeout 60 "$wine" "$@" || { local rc=$?; [ $rc -eq 124 ] && timeout 60 "$wine" "$@"; return $?; }
 }
 run reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null
-# No window manager on the test display: unmanaged windows spare Wine's wait for one.
-run reg add 'HKCU\Software\Wine\AppDefaults\voice_capture_win.exe\X11 Driver' /v Managed /d N /f \
-    >/dev/null
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 cd "$bin"

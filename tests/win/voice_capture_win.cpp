@@ -104,6 +104,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("ymtvoice.dll not loaded\n");
         return 1;
     }
+    character_test::UnmanagedWindowsUnderWine(L"voice_capture_win.exe");
     character_test::Harness h;
     h.windows->Voice().playSound = ::PlaySoundW;
     if (!h.Create()) {
