@@ -28,6 +28,12 @@ uint32_t PremultiplyPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
 bool DecodeScrambledPicture(const uint8_t* data, size_t size, uint8_t key, int width, int height,
                             PixelImage& out);
 
+// The same, written straight into caller memory (as into a DIB section): the picture's row
+// counted from the bottom j goes to target + j * stride, stride >= width pixels. On failure
+// the target may hold part of the picture.
+bool DecodeScrambledPictureInto(const uint8_t* data, size_t size, uint8_t key, int width,
+                                int height, uint32_t* target, size_t stride);
+
 // The balloon (BalloonWidth wide) on the left, the pose on the right, both of one height.
 // False when the heights differ or the balloon is not BalloonWidth wide.
 bool ComposeWithBalloon(const PixelImage& balloon, const PixelImage& pose, PixelImage& out);

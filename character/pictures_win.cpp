@@ -109,17 +109,16 @@ UniqueGdiObject LoadPicture(const uint8_t* resource, size_t size, const uint32_t
     if (pixels != nullptr) {
         *pixels = nullptr;
     }
-    PixelImage image;
-    // The balloon is the only picture loaded by itself.
-    if (!DecodeScrambledPicture(resource, size, ScrambleKey, BalloonWidth, kPictureHeight, image)) {
+    if (resource == nullptr) {
         return {};
     }
+    // The balloon is the only picture loaded by itself. Decoded straight into the DIB.
     uint32_t* bits = nullptr;
-    UniqueGdiObject bitmap = CreatePictureDib(image.width, image.height, &bits);
-    if (!bitmap) {
+    UniqueGdiObject bitmap = CreatePictureDib(BalloonWidth, kPictureHeight, &bits);
+    if (!bitmap || !DecodeScrambledPictureInto(resource, size, ScrambleKey, BalloonWidth,
+                                               kPictureHeight, bits, BalloonWidth)) {
         return {};
     }
-    std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(uint32_t));
     if (pixels != nullptr) {
         *pixels = bits;
     }
@@ -131,22 +130,21 @@ UniqueGdiObject LoadComposedPicture(const uint8_t* resource, size_t size,
     if (resource == nullptr || balloonPixels == nullptr) {
         return {};
     }
-    PixelImage pose;
-    if (!DecodeScrambledPicture(resource, size, ScrambleKey, kPoseWidth, kPictureHeight, pose)) {
-        return {};
-    }
-    const int width = BalloonWidth + pose.width;
+    constexpr int kWidth = BalloonWidth + kPoseWidth;
     uint32_t* bits = nullptr;
-    UniqueGdiObject bitmap = CreatePictureDib(width, pose.height, &bits);
+    UniqueGdiObject bitmap = CreatePictureDib(kWidth, kPictureHeight, &bits);
     if (!bitmap) {
         return {};
     }
-    for (int row = 0; row < pose.height; ++row) {
-        uint32_t* target = bits + static_cast<size_t>(row) * width;
-        std::memcpy(target, balloonPixels + static_cast<size_t>(row) * BalloonWidth,
+    // The pose goes straight to its columns; the balloon fills the columns on its left.
+    if (!DecodeScrambledPictureInto(resource, size, ScrambleKey, kPoseWidth, kPictureHeight,
+                                    bits + BalloonWidth, kWidth)) {
+        return {};
+    }
+    for (int row = 0; row < kPictureHeight; ++row) {
+        std::memcpy(bits + static_cast<size_t>(row) * kWidth,
+                    balloonPixels + static_cast<size_t>(row) * BalloonWidth,
                     BalloonWidth * sizeof(uint32_t));
-        std::memcpy(target + BalloonWidth, &pose.pixels[static_cast<size_t>(row) * pose.width],
-                    pose.width * sizeof(uint32_t));
     }
     return bitmap;
 }

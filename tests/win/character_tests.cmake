@@ -28,3 +28,37 @@ set_source_files_properties(${partial_dir}/character_partial.rc PROPERTIES OBJEC
                             "${partial_dir}/148.cut.bin;${CMAKE_CURRENT_SOURCE_DIR}/smoke.bin")
 add_dependencies(character_partial ymthinata)
 add_dependencies(win_tests character_partial)
+
+# The character's windows, step by step, in a program of its own (see its main).
+add_executable(character_window_tests character_window_main.cpp character_window_steps.cpp)
+target_link_libraries(character_window_tests PRIVATE ymt_win ymt_portable ymt_warnings
+                                                     ymt_program_resources GTest::gtest)
+add_dependencies(character_window_tests plugins)
+add_test(NAME character_window_tests COMMAND character_window_tests)
+set_tests_properties(character_window_tests PROPERTIES TIMEOUT 300
+                     WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+ymt_wine_test(character_window_tests)
+
+# The voice as it sounds: played through Wine's ALSA driver into a file and compared with the
+# clip's PCM. It sets up its own HOME and Wine prefix (see the script).
+add_executable(voice_capture_win voice_capture_win.cpp)
+target_link_options(voice_capture_win PRIVATE -municode)
+target_link_libraries(voice_capture_win PRIVATE ymt_win ymt_portable ymt_warnings
+                                                ymt_program_resources)
+add_dependencies(voice_capture_win plugins wine_keeper)
+add_test(NAME voice_capture
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/voice_capture.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                 ${CMAKE_BINARY_DIR}/voice-capture)
+set_tests_properties(voice_capture PROPERTIES TIMEOUT 120)
+
+# The character on the composited display, checked by screenshots (see the script).
+add_executable(character_screens_win character_screens_win.cpp)
+target_link_options(character_screens_win PRIVATE -municode)
+target_link_libraries(character_screens_win PRIVATE ymt_win ymt_portable ymt_warnings
+                                                    ymt_program_resources)
+add_dependencies(character_screens_win plugins)
+add_test(NAME character_screens
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/character_screens.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                 ${CMAKE_BINARY_DIR}/screenshots)
+set_tests_properties(character_screens PROPERTIES TIMEOUT 180)
+ymt_wine_test(character_screens)

@@ -1,0 +1,85 @@
+// A speech step comes every 17 ms while the character speaks: a step that types text should
+// cost about what putting the picture on the layered window costs by itself.
+// Prints: BENCH <name> <value> <unit> goal <op> <goal>, then details.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "common/handles_win.h"
+#include "tests/win/character_fixture_win.h"
+
+namespace {
+
+// Best per-call times of a and b over alternating rounds, in microseconds.
+template <class A, class B>
+std::pair<double, double> BestMicroseconds(A&& a, B&& b) {
+    using Clock = std::chrono::steady_clock;
+    const int kReps = 50;
+    double bestA = 1e300, bestB = 1e300;
+    auto time = [&](auto&& f) {
+        const auto start = Clock::now();
+        for (int i = 0; i < kReps; ++i)
+            f();
+        return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / kReps;
+    };
+    for (int round = 0; round < 20; ++round) {
+        bestA = std::min(bestA, time(a));
+        bestB = std::min(bestB, time(b));
+    }
+    return {bestA, bestB};
+}
+
+}  // namespace
+
+int main() {
+    character_test::UnmanagedWindowsUnderWine(L"speech_step_bench_win.exe");
+    character_test::Harness h;
+    if (!h.Create()) {
+        std::printf("BENCH speech_step_vs_update 0 ratio goal <= 1.5\n  windows not created\n");
+        return 0;
+    }
+    h.Say(u"今日もたくさん読みましたね。少し休憩しましょう。", IDT_ELAPSED, 0);
+    h.StepTo(h.speech.SpeechLength - 40);  // typing, on an even step
+    const uint32_t typing = h.speech.SpeechStep;
+    h.rec.Clear();
+    h.windows->SetObserver(nullptr);
+
+    // The floor: one UpdateLayeredWindow of a 420 x 350 picture of the set, already selected,
+    // on the same window at the same place. (Another picture than the shown one: a bitmap
+    // can be selected into one context only.)
+    HWND main = h.windows->MainWindow();
+    RECT r{};
+    GetWindowRect(main, &r);
+    WindowDc screen(nullptr);
+    UniqueHdc memory(CreateCompatibleDC(screen.get()));
+    SelectScope select(memory.get(), h.windows->Pictures().Get({PictureRole::Yawn, 0}));
+    auto bare = [&] {
+        POINT dst{r.left, r.top};
+        SIZE size{420, 350};
+        POINT src{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(main, screen.get(), &dst, &size, memory.get(), &src, 0, &blend,
+                            ULW_ALPHA);
+    };
+    auto step = [&] {
+        h.speech.SpeechStep = typing;
+        h.windows->PresentFrame(nullptr, 255);
+        WindowDc dc(h.windows->BalloonWindow());
+        h.windows->DrawBalloonText(dc.get(), false);
+    };
+    auto tick = [&] {
+        h.speech.SpeechStep = typing;
+        h.windows->SpeechTick(h.speech.ActiveSpeechTimer);
+    };
+    const auto [stepUs, bareUs] = BestMicroseconds(step, bare);
+    const auto [tickUs, bare2Us] = BestMicroseconds(tick, bare);
+    std::printf("BENCH speech_step_vs_update %.2f ratio goal <= 1.5\n", stepUs / bareUs);
+    std::printf("BENCH speech_step_time %.3f ms goal <= 1\n", stepUs / 1000);
+    std::printf("  PresentFrame(255) + DrawBalloonText %.0f us, bare UpdateLayeredWindow %.0f us\n",
+                stepUs, bareUs);
+    std::printf("  whole SpeechTick (with SetWindowPos) %.0f us, bare %.0f us, ratio %.2f\n",
+                tickUs, bare2Us, tickUs / bare2Us);
+    return 0;
+}

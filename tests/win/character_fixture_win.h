@@ -1,0 +1,225 @@
+#pragma once
+// A character on the test's display: the two windows created as the program creates them,
+// with the test as the app around them. The test steps speeches itself (or lets the real
+// timers run) and reads what each step did from the observer's record.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "character/character_window_win.h"
+#include "character/speech.h"
+#include "common/handles_win.h"
+
+namespace character_test {
+
+// Under Wine on a bare X display there is no window manager: Wine then waits up to 2 s for
+// one each time a window it regards as managed is hidden or destroyed. Marking the program's
+// windows unmanaged (before any window exists) takes that wait away; it changes nothing the
+// tests look at. exe is the program's file name.
+inline void UnmanagedWindowsUnderWine(const wchar_t* exe) {
+    const std::wstring path =
+        std::wstring(L"Software\\Wine\\AppDefaults\\") + exe + L"\\X11 Driver";
+    UniqueHKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        key.put(), nullptr) == ERROR_SUCCESS) {
+        static const wchar_t kNo[] = L"N";
+        RegSetValueExW(key.get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo),
+                       sizeof kNo);
+    }
+}
+
+// Timer calls, recorded instead of made.
+struct RecordingTimers : TimerPort {
+    std::vector<std::pair<char, uint32_t>> calls;  // '+' start, '-' stop
+    void StartTimer(uint32_t id, uint32_t) override { calls.emplace_back('+', id); }
+    void StopTimer(uint32_t id) override { calls.emplace_back('-', id); }
+};
+
+struct Frame {
+    uint32_t step;
+    HBITMAP requested;
+    HBITMAP shown;
+    uint8_t alpha;
+};
+struct Text {
+    uint32_t step;
+    uint32_t count;
+    bool cleared;
+};
+
+struct Recorder : CharacterObserver {
+    uint32_t step = 0;  // set by the driver before each tick
+    std::vector<Frame> frames;
+    std::vector<Text> texts;
+    std::vector<std::pair<uint32_t, uint32_t>> voices;  // (step, clip)
+    std::vector<int> choiceDraws;
+    void FramePresented(HBITMAP requested, HBITMAP shown, uint8_t alpha) override {
+        frames.push_back({step, requested, shown, alpha});
+    }
+    void BalloonTextDrawn(uint32_t count, bool cleared) override {
+        texts.push_back({step, count, cleared});
+    }
+    void QuickChoicesDrawn(int hovered) override { choiceDraws.push_back(hovered); }
+    void VoiceStarted(uint32_t clip) override { voices.emplace_back(step, clip); }
+    void Clear() {
+        frames.clear();
+        texts.clear();
+        voices.clear();
+        choiceDraws.clear();
+    }
+};
+
+// What the sound player was asked: (sound given, flags).
+struct SoundCall {
+    const void* sound;
+    DWORD flags;
+};
+inline std::vector<SoundCall>& SoundCalls() {
+    static std::vector<SoundCall> calls;
+    return calls;
+}
+inline BOOL WINAPI RecordPlaySound(LPCWSTR sound, HMODULE, DWORD flags) {
+    SoundCalls().push_back({sound, flags});
+    return TRUE;
+}
+
+class Harness {
+  public:
+    // realTimers: the main window's own timers run the speech (the message loop must run).
+    explicit Harness(bool realTimers = false) : m_realTimers(realTimers) {
+        RegisterOnce();
+        m_edition.reset(LoadLibraryW(L"ymthinata.dll"));
+        m_voice.reset(LoadLibraryW(L"ymtvoice.dll"));
+        settings.WindowLeft = PositionUnset;
+        settings.WindowTop = PositionUnset;
+        windows = std::make_unique<CharacterWindows>(CharacterContext{
+            speech, settings, clock, [this] { return draws.empty() ? 0 : draws.front(); }, seconds,
+            GetModuleHandleW(nullptr), m_edition.get(), m_voice.get(),
+            [this](uint32_t command) { commands.push_back(command); },
+            realTimers ? nullptr : &timers});
+        windows->SetObserver(&rec);
+        windows->Voice().playSound = RecordPlaySound;
+        SoundCalls().clear();
+    }
+    ~Harness() {
+        if (!destroyed && windows->MainWindow() != nullptr) {
+            DestroyWindow(windows->MainWindow());
+        }
+    }
+    Harness(const Harness&) = delete;
+    Harness& operator=(const Harness&) = delete;
+
+    bool Create() { return windows->Create(GetModuleHandleW(nullptr), this); }
+
+    // Starts a speech the way every caller does: the running one is stopped first.
+    void Say(const char16_t* text, uint32_t kind, uint32_t voice) {
+        TimerPort& port = Port();
+        StopRunningSpeech(speech, port);
+        Speak(speech, text, kind, port, voice);
+    }
+    TimerPort& Port() {
+        if (!m_windowTimers) {
+            m_windowTimers = std::make_unique<WindowTimers>(windows->MainWindow());
+        }
+        return m_realTimers ? static_cast<TimerPort&>(*m_windowTimers) : timers;
+    }
+    // One step, as the speech timer's tick makes it.
+    void Step() {
+        rec.step = speech.SpeechLength - speech.SpeechStep;
+        windows->SpeechTick(speech.ActiveSpeechTimer);
+    }
+    // Steps until c = SpeechStep is `c` (the next step is then the one with that c).
+    void StepTo(uint32_t c) {
+        while (speech.ActiveSpeechTimer != 0 && speech.SpeechStep > c)
+            Step();
+    }
+    void RunToEnd() {
+        for (int i = 0; i < 5000 && speech.ActiveSpeechTimer != 0 && !destroyed; ++i)
+            Step();
+    }
+    // Lets the windows handle what is queued for them (paints, moves), timers excepted.
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+               PeekMessageW(&msg, nullptr, WM_TIMER + 1, 0xFFFFFFFF, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+
+    SpeechState speech;
+    Settings settings;
+    ViewingClock clock;
+    uint32_t seconds = 0;
+    std::vector<int> draws;
+    std::vector<uint32_t> commands;
+    RecordingTimers timers;
+    Recorder rec;
+    std::unique_ptr<CharacterWindows> windows;
+    bool destroyed = false;
+
+  private:
+    static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* h = reinterpret_cast<Harness*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (h == nullptr) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        CharacterWindows& w = *h->windows;
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        switch (message) {
+            case WM_TIMER:
+                if (IsSpeechKind(static_cast<uint32_t>(wParam))) {
+                    h->rec.step = h->speech.SpeechLength - h->speech.SpeechStep;
+                    w.SpeechTick(static_cast<uint32_t>(wParam));
+                }
+                return 1;
+            case WM_MOUSEMOVE:
+                w.OnMouseMove(at);
+                return 0;
+            case WM_LBUTTONDOWN:
+            case WM_RBUTTONDOWN:
+                w.OnButtonDown(at, message == WM_LBUTTONDOWN);
+                return 0;
+            case WM_NCHITTEST:
+                return w.HitTest(at, DefWindowProcW(window, message, wParam, lParam));
+            case WM_MOVING:
+                w.OnMoving(*reinterpret_cast<RECT*>(lParam));
+                return 1;
+            case WM_MOVE:
+                w.OnMoved();
+                return 0;
+            case WM_CLOSE:
+                return 0;
+            case WM_DESTROY:
+                h->destroyed = true;
+                w.StopVoice();
+                w.Destroy();
+                return 0;
+            default:
+                return DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+    static void RegisterOnce() {
+        static bool done = false;
+        if (!done) {
+            // Stays loaded: the class icon is a shared icon of the plug-in.
+            HMODULE edition = LoadLibraryW(L"ymthinata.dll");
+            CharacterWindows::RegisterClasses(GetModuleHandleW(nullptr), edition, MainProc);
+            done = true;
+        }
+    }
+
+    bool m_realTimers;
+    UniqueHModule m_edition;
+    UniqueHModule m_voice;
+    std::unique_ptr<WindowTimers> m_windowTimers;
+};
+
+}  // namespace character_test
