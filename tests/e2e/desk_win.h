@@ -102,8 +102,16 @@ class Program {
     HANDLE m_process = nullptr;
 };
 
-// Another start of the program from an existing folder (a second copy).
+// Another start of the program from an existing folder (a second copy); the handle is of
+// the launcher and only closed.
 HANDLE StartAnotherCopy(const Program& program, const std::string& fakeTime);
+struct UniqueCopy {
+    HANDLE h;
+    ~UniqueCopy() {
+        if (h != nullptr)
+            CloseHandle(h);
+    }
+};
 
 // Top-level windows of a class (and optionally a title) of any process.
 HWND FindTopWindow(const wchar_t* className, const wchar_t* title = nullptr);
