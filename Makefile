@@ -2,7 +2,7 @@
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: test bootstrap native windows bench format format-check voices art contact-sheet dist
+.PHONY: test bootstrap native windows bench format format-check voices art contact-sheet dist run
 
 test: bootstrap
 	$(MAKE) native
@@ -34,7 +34,7 @@ bench: bootstrap
 	$(XVFB) ctest --preset windows-bench
 
 # The distribution archive build/dist/yomitoki-<version>.zip from the Windows build.
-dist:
+dist: bootstrap
 	cmake --preset windows
 	cmake --build --preset windows
 	tools/dist build/windows build/dist
@@ -56,3 +56,10 @@ art:
 # One PNG per edition with every pose beside the balloon at 1:1, and the icons.
 contact-sheet:
 	assets/art/contact_sheet.sh build/contact-sheet
+
+# Builds everything and starts the program under Wine (on $DISPLAY, or on a virtual display
+# with a screenshot of the greeting).
+run: bootstrap
+	cmake --preset windows
+	cmake --build --preset windows
+	tools/run
