@@ -117,6 +117,98 @@ TEST_F(Reading, AFirefoxHelperFileWithChangingMarkersIsCounted) {
     RemoveDirectoryW(profile.c_str());
 }
 
+// The Firefox helper's native program as Firefox starts it: frames on its standard input.
+class HelperHost {
+  public:
+    HelperHost() {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readEnd = nullptr;
+        if (!CreatePipe(&readEnd, &m_input, &inherit, 0))
+            return;
+        SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = readEnd;
+        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        std::wstring command = L"ymthelp.exe ymthelp.json ymthelp@yomitoki";
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(L"ymthelp.exe", command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                           nullptr, &si, &pi)) {
+            m_process = pi.hProcess;
+            CloseHandle(pi.hThread);
+        }
+        CloseHandle(readEnd);
+    }
+    ~HelperHost() {
+        Close();
+        if (m_process != nullptr) {
+            if (WaitForSingleObject(m_process, 5000) != WAIT_OBJECT_0)
+                TerminateProcess(m_process, 1);
+            CloseHandle(m_process);
+        }
+    }
+    bool Started() const { return m_process != nullptr; }
+    void Send(const std::string& json) {
+        const uint32_t n = static_cast<uint32_t>(json.size());
+        std::string frame(reinterpret_cast<const char*>(&n), 4);
+        frame += json;
+        DWORD written = 0;
+        WriteFile(m_input, frame.data(), static_cast<DWORD>(frame.size()), &written, nullptr);
+    }
+    void Close() {
+        if (m_input != nullptr)
+            CloseHandle(m_input);
+        m_input = nullptr;
+    }
+
+  private:
+    HANDLE m_input = nullptr;
+    HANDLE m_process = nullptr;
+};
+
+TEST_F(Reading, FirefoxThroughItsHelperProgramIsCounted) {
+    const std::string id = "0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d";
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);
+    const std::wstring profile =
+        std::wstring(appData) + L"\\Mozilla\\Firefox\\Profiles\\e2e-host.default";
+    SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr);
+    {
+        const std::string prefs =
+            "user_pref(\"extensions.webextensions.uuids\", \"{\\\"ymthelp@yomitoki\\\":\\\"" + id +
+            "\\\"}\");\n";
+        HANDLE file = CreateFileW((profile + L"\\prefs.js").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, prefs.data(), static_cast<DWORD>(prefs.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    Program program;
+    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    {
+        HelperHost host;
+        ASSERT_TRUE(host.Started());
+        const std::string page =
+            "{\"id\":\"" + id + "\",\"url\":\"https://ja.wikipedia.org/wiki/Firefox\"}";
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                host.Send(page);  // twice a second, as the extension sends while a page shows
+                Sleep(500);
+                return SiblingSaid(sibling, u"連続[ 0:00:03]");
+            },
+            20s));
+        host.Close();  // Firefox went: the helper clears the address
+        EXPECT_TRUE(WaitUntil([&] { return sibling.Last().empty(); }, 10s));
+    }
+    LogOff(program);
+    program.WaitForExit(10s);
+    DeleteFileW((profile + L"\\ymthelp_urltext.txt").c_str());
+    DeleteFileW((profile + L"\\prefs.js").c_str());
+    RemoveDirectoryW(profile.c_str());
+}
+
 TEST_F(Reading, AProgramKilledWhileReadingLosesAtMostAMinute) {
     WriteNumber(L"Log", L"20261206", 55);
     Program program;
