@@ -323,8 +323,14 @@ HWND FindTopWindow(const wchar_t* className, const wchar_t* title) {
 HWND WaitForTopWindow(const wchar_t* className, const wchar_t* title,
                       std::chrono::milliseconds timeout) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindWindowW(className, title)) != nullptr; }, timeout);
-    return found;
+    // A dialog exists before its initialisation has run; it is shown after it.
+    WaitUntil(
+        [&] {
+            found = FindWindowW(className, title);
+            return found != nullptr && IsWindowVisible(found);
+        },
+        timeout);
+    return found != nullptr && IsWindowVisible(found) ? found : nullptr;
 }
 
 std::wstring WindowText(HWND window) {
@@ -354,8 +360,8 @@ HWND WaitForMessageBox(const std::wstring& part, std::chrono::milliseconds timeo
         [&] {
             for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w != nullptr;
                  w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-                if (MessageBoxText(w).find(part) != std::wstring::npos ||
-                    WindowText(w).find(part) != std::wstring::npos) {
+                if (IsWindowVisible(w) && (MessageBoxText(w).find(part) != std::wstring::npos ||
+                                           WindowText(w).find(part) != std::wstring::npos)) {
                     found = w;
                     return true;
                 }
@@ -523,7 +529,7 @@ bool OpenCommandList(const Program& program) {
     if (!WaitForShown(program, true, 5s)) {
         return false;
     }
-    Sleep(2000);  // "ごようですか？" is typed, then the list is drawn and waits
+    Sleep(2500);  // "ごようですか？" is typed, then the list is drawn and waits
     return true;
 }
 

@@ -75,7 +75,23 @@ TEST_F(Tray, ARightClickShowsTheContextMenuWithMarksFromTheSettings) {
     HWND menu = WaitForTopWindow(L"#32768", nullptr, 10s);
     ASSERT_NE(menu, nullptr);
     Sleep(300);
-    TakeScreenshot(L"context-menu");
+    // The marks, as the user sees them: dark blobs in the menu's check column, one per
+    // checked item (NotifyTime and Voice here; NotifyFinish off, no logon shortcut).
+    auto shot = TakeScreenshot(L"context-menu");
+    ASSERT_TRUE(shot.has_value());
+    RECT m{};
+    GetWindowRect(menu, &m);
+    int marks = 0;
+    bool inMark = false;
+    for (int y = m.top + 2; y < m.bottom - 2; ++y) {
+        bool dark = false;
+        for (int x = m.left + 3; x < m.left + 16; ++x) {
+            dark = dark || (shot->At(x, y) & 0xFF) < 0x50;
+        }
+        marks += dark && !inMark;
+        inMark = dark;
+    }
+    EXPECT_EQ(marks, 2);
     HMENU items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
     if (items != nullptr && GetMenuItemCount(items) > 0) {
         // Menus can be read from another process on Windows; Wine keeps them per process,
