@@ -21,15 +21,6 @@ struct ComRef {
     }
 };
 
-struct FindScope {
-    HANDLE h;
-    ~FindScope() {
-        if (h != INVALID_HANDLE_VALUE) {
-            FindClose(h);
-        }
-    }
-};
-
 }  // namespace
 
 std::wstring ComputeStartupShortcutPath() {
@@ -55,9 +46,9 @@ bool ShortcutExists(const std::wstring& shortcutPath) {
     }
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
     WIN32_FIND_DATAW found;
-    FindScope search{FindFirstFileW(shortcutPath.c_str(), &found)};
+    UniqueFindHandle search(FindFirstFileW(shortcutPath.c_str(), &found));
     SetErrorMode(previous);
-    return search.h != INVALID_HANDLE_VALUE;
+    return static_cast<bool>(search);
 }
 
 bool CreateShortcut(const std::wstring& shortcutPath, const std::wstring& target) {

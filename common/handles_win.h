@@ -1,6 +1,6 @@
 #pragma once
 // Owners of Windows handles: move-only, each closes its handle once. These are the only
-// places that call CloseHandle, RegCloseKey, FreeLibrary, DeleteObject, DeleteDC,
+// places that call CloseHandle, FindClose, RegCloseKey, FreeLibrary, DeleteObject, DeleteDC,
 // ReleaseDC and EndPaint.
 #include <windows.h>
 
@@ -48,6 +48,11 @@ struct NullInvalid {
     static bool Valid(H h) { return h != nullptr; }
     static void Close(H h) { CloseFn(h); }
 };
+struct Find {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
 struct File {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
@@ -59,6 +64,8 @@ struct File {
 using UniqueHandle = UniqueHandleOf<HANDLE, handle_traits::NullInvalid<HANDLE, ::CloseHandle>>;
 // Files and find handles' kin, whose "none" is INVALID_HANDLE_VALUE.
 using UniqueHFile = UniqueHandleOf<HANDLE, handle_traits::File>;
+// A FindFirstFileW search.
+using UniqueFindHandle = UniqueHandleOf<HANDLE, handle_traits::Find>;
 using UniqueHKey = UniqueHandleOf<HKEY, handle_traits::NullInvalid<HKEY, ::RegCloseKey>>;
 using UniqueHModule = UniqueHandleOf<HMODULE, handle_traits::NullInvalid<HMODULE, ::FreeLibrary>>;
 using UniqueGdiObject =

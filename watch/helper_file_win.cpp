@@ -8,17 +8,6 @@
 #include "common/handles_win.h"
 #include "common/text_win.h"
 
-namespace {
-
-struct FindTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static void Close(HANDLE h) { ::FindClose(h); }
-};
-using UniqueFindHandle = UniqueHandleOf<HANDLE, FindTraits>;
-
-}  // namespace
-
 std::u16string Win32HelperFiles::ProfileRoot() {
     const std::wstring pattern(AsWide(kFirefoxProfileRoot));
     std::wstring root(520, L'\0');

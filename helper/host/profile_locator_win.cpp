@@ -11,13 +11,6 @@
 
 namespace {
 
-struct FindTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { ::FindClose(h); }
-};
-using UniqueFindHandle = UniqueHandleOf<HANDLE, FindTraits>;
-
 bool IsAbsolute(std::wstring_view path) {
     const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
     const bool unc = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
