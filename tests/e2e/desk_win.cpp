@@ -112,7 +112,15 @@ void UiThread::Call(const std::function<void()>& work) {
     SendMessageW(m_window, kCallMessage, 0, reinterpret_cast<LPARAM>(&work));
 }
 
+void UiThread::Hang(std::chrono::milliseconds howLong) {
+    PostMessageW(m_window, kCallMessage + 1, static_cast<WPARAM>(howLong.count()), 0);
+}
+
 LRESULT CALLBACK UiThread::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCallMessage + 1) {
+        Sleep(static_cast<DWORD>(wParam));
+        return 0;
+    }
     if (message == kCallMessage) {
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 0;

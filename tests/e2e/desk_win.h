@@ -29,6 +29,8 @@ class UiThread {
     UiThread(const UiThread&) = delete;
     UiThread& operator=(const UiThread&) = delete;
     void Call(const std::function<void()>& work);
+    // Blocks the thread for a while: its windows stop answering (a hung program).
+    void Hang(std::chrono::milliseconds howLong);
 
   private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
