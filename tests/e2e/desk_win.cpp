@@ -239,6 +239,9 @@ Program::Program(Launch launch) : m_launch(std::move(launch)) {
         const std::wstring target = f == L"ymt.exe" ? m_launch.programName : f;
         CopyFileW((from + L"\\" + f).c_str(), (m_folder + L"\\" + target).c_str(), FALSE);
     }
+    if (m_launch.prepare) {
+        m_launch.prepare(m_folder);
+    }
     // The program runs under libfaketime from this instant: never the real hour or date.
     std::wstring command = L"faketime -f \"@" + Widen(m_launch.fakeTime) +
                            L"\" /usr/lib/wine/wine64 \"" + m_folder + L"\\" + m_launch.programName +

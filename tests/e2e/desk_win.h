@@ -78,6 +78,8 @@ struct Launch {
     std::string fakeTime = "2026-12-06 10:00:00";  // libfaketime's start instant
     std::wstring programName = L"ymt.exe";
     std::vector<std::wstring> leaveOut;  // files not copied (a missing plug-in)
+    // Runs on the program's folder after the files are copied, before the start.
+    std::function<void(const std::wstring& folder)> prepare;
 };
 
 class Program {

@@ -61,3 +61,78 @@ TEST_F(Faults, AHungSiblingAndAHungBrowserDoNotStopTheCount) {
 }
 
 }  // namespace
+
+namespace {
+
+// Replaces resources of a plug-in copy with damaged data.
+void DamageResources(const std::wstring& dll, int first, int last, size_t keep) {
+    HANDLE update = BeginUpdateResourceW(dll.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    std::srand(first);
+    for (int id = first; id <= last; ++id) {
+        std::vector<uint8_t> bytes(id % 2 == 0 ? keep : 3000);
+        if (id % 2 == 0) {
+            // Even ids: the start of a real scrambled PNG or Ogg header, then cut.
+            const uint8_t png[] = {0x89 ^ 0x5A, 'P' ^ 0x5A, 'N' ^ 0x5A, 'G' ^ 0x5A};
+            for (size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = i < 4 ? png[i] : 0x5A;
+        } else {
+            for (auto& b : bytes)
+                b = static_cast<uint8_t>(std::rand());  // random
+        }
+        UpdateResourceW(update, L"RT_RCDATA", MAKEINTRESOURCEW(id),
+                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), bytes.data(),
+                        static_cast<DWORD>(bytes.size()));
+    }
+    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+}
+
+TEST_F(Faults, DamagedPicturesAndClipsLeaveTheProgramRunning) {
+    Launch launch;
+    launch.prepare = [](const std::wstring& folder) {
+        DamageResources(folder + L"\\ymthinata.dll", 138, 160, 40);
+        DamageResources(folder + L"\\ymtvoice.dll", 131, 263, 60);
+    };
+    Program program(launch);
+    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    EXPECT_TRUE(WaitForShown(program, true, 10s)) << "the greeting runs, without its pictures";
+    ClickBalloon(program, 100, 150);
+    ASSERT_TRUE(WaitForShown(program, false, 10s));
+    ASSERT_TRUE(OpenCommandList(program));
+    ClickCommand(program, 124, 208);  // 終了
+    EXPECT_TRUE(program.WaitForExit(20s));
+    EXPECT_TRUE(ReadNumber(L"", L"Voice").has_value());
+}
+
+TEST_F(Faults, SettingsOfEveryWrongTypeLoadAndAreSavedBackSound) {
+    const wchar_t* names[] = {L"NotifyFinish",  L"NotifyHour", L"NotifyTime",   L"HistryEnabled",
+                              L"NoTaskbarIcon", L"Voice",      L"Alarm1Enable", L"Alarm2Enable",
+                              L"Alarm3Enable",  L"Alarm1h",    L"Alarm2h",      L"Alarm3h",
+                              L"Alarm1m",       L"Alarm2m",    L"Alarm3m",      L"Alarm1Mes",
+                              L"Alarm2Mes",     L"Alarm3Mes",  L"SelEdition",   L"WindowLeft",
+                              L"WindowTop"};
+    const DWORD types[] = {REG_SZ, REG_BINARY, REG_MULTI_SZ, REG_QWORD, REG_NONE, REG_EXPAND_SZ};
+    const BYTE odd[] = {0x31, 0x00, 0x32};  // an odd length, unterminated
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Torvenal\\Yomitoki\\CurrentVersion", 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    size_t i = 0;
+    for (const wchar_t* name : names) {
+        const DWORD type = types[i++ % std::size(types)];
+        RegSetValueExW(key, name, 0, type, odd, i % 3 == 0 ? 0 : sizeof odd);
+    }
+    RegCloseKey(key);
+    Program program;
+    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(SkipGreeting(program));
+    LogOff(program);
+    ASSERT_TRUE(program.WaitForExit(10s));
+    // Saved back with their own types (NoTaskbarIcon is never written).
+    for (const wchar_t* name : {L"NotifyFinish", L"Alarm1h", L"SelEdition", L"WindowTop"}) {
+        EXPECT_TRUE(ReadNumber(L"", name).has_value()) << name;
+    }
+    EXPECT_TRUE(ReadText(L"", L"Alarm2Mes").has_value());
+}
+
+}  // namespace
