@@ -1,5 +1,9 @@
 // Programs around ours that stop answering must not stop it: it keeps counting other
 // sources, and its command list still opens.
+#include <windows.h>
+
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/e2e/desk_win.h"
@@ -133,6 +137,54 @@ TEST_F(Faults, SettingsOfEveryWrongTypeLoadAndAreSavedBackSound) {
         EXPECT_TRUE(ReadNumber(L"", name).has_value()) << name;
     }
     EXPECT_TRUE(ReadText(L"", L"Alarm2Mes").has_value());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Faults, TenThousandWindowsAndAThousandProfilesStillCount) {
+    UiThread ui;
+    Sibling sibling(ui);
+    Browsers browsers(ui);
+    // Many windows of no browser's class.
+    std::vector<HWND> crowd;
+    ui.Call([&] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ymt_e2e_crowd";
+        RegisterClassExW(&wc);
+        for (int i = 0; i < 10000; ++i) {
+            crowd.push_back(CreateWindowExW(0, L"ymt_e2e_crowd", L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                            nullptr, GetModuleHandleW(nullptr), nullptr));
+        }
+    });
+    // Many Firefox profiles, none of them written by a helper.
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);
+    const std::wstring profiles = std::wstring(appData) + L"\\Mozilla\\Firefox\\Profiles";
+    for (int i = 0; i < 1000; ++i) {
+        SHCreateDirectoryExW(nullptr, (profiles + L"\\crowd" + std::to_wstring(i)).c_str(),
+                             nullptr);
+    }
+    Program program;
+    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    browsers.Open(L"IEFrame", kIeAddressBar, kArticle);
+    EXPECT_TRUE(WaitUntil([&] { return Continuous(sibling) >= 3; }, 30s))
+        << "last: " << Continuous(sibling);
+    // The command list still opens (after the greeting has gone).
+    EXPECT_TRUE(OpenCommandList(program)) << "still answers the tray";
+    LogOff(program);
+    program.WaitForExit(20s);
+    ui.Call([&] {
+        for (HWND w : crowd)
+            DestroyWindow(w);
+    });
+    for (int i = 0; i < 1000; ++i) {
+        RemoveDirectoryW((profiles + L"\\crowd" + std::to_wstring(i)).c_str());
+    }
 }
 
 }  // namespace
