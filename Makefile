@@ -2,10 +2,11 @@
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: test bootstrap native windows bench format format-check voices art contact-sheet dist run
+.PHONY: test bootstrap native fuzz fuzz-short windows bench format format-check voices art contact-sheet dist run
 
 test: bootstrap
 	$(MAKE) native
+	$(MAKE) fuzz-short
 	$(MAKE) windows
 	$(MAKE) format-check
 
@@ -17,6 +18,20 @@ native:
 	cmake --preset native
 	cmake --build --preset native
 	ctest --preset native
+
+# The parsers of outside data under libFuzzer (clang, AddressSanitizer, UBSan), each for
+# FUZZ_SECONDS (default 60), with a summary line per target; tools/fuzz runs chosen ones.
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	tools/fuzz $(FUZZ_SECONDS)
+
+# Every fuzz target for a few seconds from its committed seeds: part of the test run.
+fuzz-short:
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	ctest --preset fuzz
 
 # The Windows build, with its unit tests, Wine tests and whole-program tests under Wine on
 # a virtual display.
