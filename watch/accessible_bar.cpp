@@ -71,6 +71,10 @@ class BarSearch final : public WindowVisitor {
         if (info.role == ElementRole::Document) {
             return;
         }
+        // Nor is the tab strip, which holds no address bar but an element per tab.
+        if (info.role == ElementRole::TabList) {
+            return;
+        }
         if (IsAddressBar(m_tree, rule, element, info, inToolbar)) {
             if (info.focused) {
                 return;  // being typed into; another window's bar may still hit
@@ -181,7 +185,7 @@ bool ScanAccessibleBars(WindowTree& windows, AccessibleTree& tree, MonotonicCloc
     }
     state.searched = true;
     state.lastSearchMs = now;
-    BarSearch search(windows, tree, clock, article, now + kAccessibleBudgetMs);
+    BarSearch search(windows, tree, clock, article, now + state.budgetMs);
     windows.VisitTopLevel(search);
     state.lastSearchElements = search.elements();
     state.lastSearchTimedOut = search.stopped();

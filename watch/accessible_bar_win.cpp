@@ -23,6 +23,8 @@ ElementRole RoleOf(LONG role) {
             return ElementRole::Toolbar;
         case ROLE_SYSTEM_DOCUMENT:
             return ElementRole::Document;
+        case ROLE_SYSTEM_PAGETABLIST:
+            return ElementRole::TabList;
         default:
             return ElementRole::Other;
     }

@@ -117,7 +117,11 @@ struct Figures {
     std::size_t elements = 0;  // searched to the bar
     double cached = 0, search = 0, getTextCached = 0, getTextSearch = 0;
     bool allHit = false;
+    bool firstHit = false;  // within kAccessibleBudgetMs
+    bool firstTimedOut = false;
 };
+
+constexpr std::uint64_t kWholeSearchMs = 10000;
 
 // The cached read and the whole search, each against WM_GETTEXT to textWindow.
 Figures Measure(HWND textWindow, int reps) {
@@ -127,8 +131,17 @@ Figures Measure(HWND textWindow, int reps) {
     MsaaTree tree;
     AccessibleBarState state;
     Figures f;
-    f.allHit = ScanAccessibleBars(windows, tree, clock, state, article);
+    f.firstHit = ScanAccessibleBars(windows, tree, clock, state, article);
+    f.firstTimedOut = state.lastSearchTimedOut;
     f.elements = state.lastSearchElements;
+    if (!f.firstHit) {
+        // The budget was spent first (marshalling under load): search again without it, so
+        // that the cached read has its bar.
+        state = AccessibleBarState{};
+        state.budgetMs = kWholeSearchMs;
+        ScanAccessibleBars(windows, tree, clock, state, article);
+    }
+    f.allHit = state.bar != 0;
     wchar_t text[kControlTextRoom];
     auto getText = [&] {
         g_sink =
@@ -142,7 +155,8 @@ Figures Measure(HWND textWindow, int reps) {
     std::tie(f.search, f.getTextSearch) = BestMicroseconds(
         10, 5,
         [&] {
-            AccessibleBarState fresh;  // the throttle set aside
+            AccessibleBarState fresh;  // the throttle and the budget set aside
+            fresh.budgetMs = kWholeSearchMs;
             f.allHit = ScanAccessibleBars(windows, searching, clock, fresh, article) && f.allHit;
         },
         getText);
@@ -150,7 +164,9 @@ Figures Measure(HWND textWindow, int reps) {
 }
 
 void PrintDetails(const char* where, const Figures& f) {
-    std::printf("  %s: %zu elements searched to the bar\n", where, f.elements);
+    std::printf("  %s: first search within the %llu ms budget: %s after %zu elements%s\n", where,
+                static_cast<unsigned long long>(kAccessibleBudgetMs), f.firstHit ? "hit" : "missed",
+                f.elements, f.firstTimedOut ? " (budget spent)" : "");
     std::printf("    cached read %8.1f us   search %8.1f us   WM_GETTEXT %8.1f / %8.1f us%s\n",
                 f.cached, f.search, f.getTextCached, f.getTextSearch,
                 f.allHit ? "" : "   (A READ MISSED: figures void)");

@@ -219,6 +219,21 @@ TEST_F(AccessibleBars, DocumentsAreNeverEntered) {
     }
 }
 
+TEST_F(AccessibleBars, TheTabStripIsPassedOverWhole) {
+    const ElementRef bar = Chromium(u"ja.wikipedia.org/wiki/Foo");
+    const ElementRef client = tree.At(tree.roots[0]).children[0];
+    const ElementRef tabs = tree.Add(ElementRole::TabList);
+    for (int i = 0; i < 500; ++i) {
+        tree.AddBar(tabs, u"ja.wikipedia.org/wiki/Tab");  // an edit in a tab is never taken
+    }
+    auto& children = tree.At(client).children;
+    children.insert(children.begin(), tabs);
+    EXPECT_TRUE(Scan());
+    EXPECT_EQ(state.bar, bar);
+    EXPECT_EQ(Article(), u"Foo");
+    EXPECT_LT(state.lastSearchElements, 20u);
+}
+
 TEST_F(AccessibleBars, ABarShowingAnotherSiteEndsThatWindowAndTheNextWindowHits) {
     Chromium(u"example.com/wiki/Foo");
     const ElementRef second = Firefox(u"ja.wikipedia.org/wiki/Bar");
@@ -342,6 +357,13 @@ TEST_F(AccessibleBars, ASlowTreeIsGivenUpAtTheDeadline) {
     EXPECT_FALSE(Scan());
     EXPECT_TRUE(state.lastSearchTimedOut);
     EXPECT_LE(clock.ms - start, kAccessibleBudgetMs + 1);
+    // A larger budget reaches the bar.
+    state.bar = 0;
+    state.searched = false;
+    state.budgetMs = 1000;
+    EXPECT_TRUE(Scan());
+    EXPECT_EQ(Article(), u"Late");
+    state = AccessibleBarState{};
     // A fast tree is searched to the end.
     tree.msPerDescribe = 0;
     clock.ms += kSearchIntervalMs;

@@ -170,8 +170,9 @@ class TestAccessible final : public IAccessible {
     std::vector<TestAccessible*> m_children;
 };
 
-// A Chromium-like tree: the client, a document holding a page's own text field, and a
-// toolbar holding buttons and the address bar (focusable, editable, with its value).
+// A Chromium-like tree: the client, a tab strip of 20 tabs, a document holding a page's own
+// text field, and a toolbar holding buttons and the address bar (focusable, editable, with its
+// value).
 struct TestBrowserTree {
     TestAccessible* root = nullptr;
     TestAccessible* bar = nullptr;
@@ -179,6 +180,10 @@ struct TestBrowserTree {
 
     explicit TestBrowserTree(const std::wstring& address, int buttonCount = 3) {
         root = new TestAccessible(ROLE_SYSTEM_CLIENT, 0);
+        TestAccessible* tabs = root->Add(new TestAccessible(ROLE_SYSTEM_PAGETABLIST, 0));
+        for (int i = 0; i < 20; ++i) {
+            tabs->Add(new TestAccessible(ROLE_SYSTEM_PAGETAB, STATE_SYSTEM_FOCUSABLE));
+        }
         TestAccessible* document = root->Add(new TestAccessible(ROLE_SYSTEM_DOCUMENT, 0));
         document->Add(new TestAccessible(ROLE_SYSTEM_TEXT, STATE_SYSTEM_FOCUSABLE,
                                          L"ja.wikipedia.org/wiki/InThePage", true));

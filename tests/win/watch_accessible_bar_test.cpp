@@ -45,10 +45,12 @@ TEST_F(AccessibleDesk, TheSystemHandsTheServedTreeToTheReader) {
     ASSERT_TRUE(msaa.Describe(root, info));
     EXPECT_EQ(info.role, ElementRole::Other);
     ElementRef children[kMaxChildren];
-    ASSERT_EQ(msaa.Children(root, children, kMaxChildren), 2u);
+    ASSERT_EQ(msaa.Children(root, children, kMaxChildren), 3u);
     ASSERT_TRUE(msaa.Describe(children[0], info));
-    EXPECT_EQ(info.role, ElementRole::Document);
+    EXPECT_EQ(info.role, ElementRole::TabList);
     ASSERT_TRUE(msaa.Describe(children[1], info));
+    EXPECT_EQ(info.role, ElementRole::Document);
+    ASSERT_TRUE(msaa.Describe(children[2], info));
     EXPECT_EQ(info.role, ElementRole::Toolbar);
     char16_t id[kAutomationIdRoom];
     EXPECT_EQ(msaa.AutomationId(root, id, kAutomationIdRoom), 0u);
