@@ -17,6 +17,7 @@ class AppClockPorts final : public ClockPorts {
     bool RecheckCachedReader() override { return m_app.watch.RecheckCachedReader(m_app.article); }
     bool ScanFirefoxProfiles() override { return m_app.watch.ScanFirefoxProfiles(m_app.article); }
     bool ScanBrowsers() override { return m_app.watch.ScanBrowsers(m_app.article); }
+    bool ScanAccessibleBrowsers() override { return m_app.watch.ScanAccessibleBars(m_app.article); }
     void ModifyTray(std::u16string_view tip, TrayIconKind icon) override {
         ModifyTrayIcon(m_app.MainWindow(),
                        icon == TrayIconKind::Viewing ? m_app.ViewingIcon : m_app.IdleIcon, tip);

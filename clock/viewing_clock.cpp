@@ -19,7 +19,7 @@ std::u16string TipPrefix(std::u16string_view editionLabel) {
 
 bool TakeSample(ClockPorts& ports) {
     return ports.RereadRememberedHelperFile() || ports.RecheckCachedReader() ||
-           ports.ScanFirefoxProfiles() || ports.ScanBrowsers();
+           ports.ScanFirefoxProfiles() || ports.ScanBrowsers() || ports.ScanAccessibleBrowsers();
 }
 
 }  // namespace

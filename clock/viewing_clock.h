@@ -29,7 +29,7 @@ enum class TrayIconKind { Viewing, Idle };
 class ClockPorts {
   public:
     virtual ~ClockPorts() = default;
-    // The four sample sources, in the order the tick asks them. Each returns true on a
+    // The five sample sources, in the order the tick asks them. Each returns true on a
     // hit, having run MatchWatchedAddress over what it read (which leaves the article).
     virtual bool RereadRememberedHelperFile() = 0;
     // Re-checks the cached reader's control; on a miss forgets it. False when none.
@@ -37,6 +37,9 @@ class ClockPorts {
     virtual bool ScanFirefoxProfiles() = 0;
     // A hit caches the reader that found it.
     virtual bool ScanBrowsers() = 0;
+    // The browsers that draw their own address bars, read through their accessibility
+    // trees; asked last because a search costs the most. A hit remembers the bar.
+    virtual bool ScanAccessibleBrowsers() = 0;
 
     // Tray tip (the tray cuts it to what it can show) and icon.
     virtual void ModifyTray(std::u16string_view tip, TrayIconKind icon) = 0;

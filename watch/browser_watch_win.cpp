@@ -15,3 +15,7 @@ bool BrowserWatch::ScanFirefoxProfiles(CurrentArticle& article) {
 bool BrowserWatch::ScanBrowsers(CurrentArticle& article) {
     return ::ScanBrowsers(m_windows, m_cachedReader, article);
 }
+
+bool BrowserWatch::ScanAccessibleBars(CurrentArticle& article) {
+    return ::ScanAccessibleBars(m_windows, m_accessible, m_clock, m_accessibleBars, article);
+}

@@ -69,6 +69,7 @@ constexpr std::u16string_view kCommandBarRichEdit[] = {u"RichEdit20W", u"MsoComm
 constexpr ControlPath kCommandBarPaths[] = {kCommandBarEdit, kCommandBarRichEdit};
 
 constexpr std::u16string_view kHttp = u"http://";
+static_assert(kHttp.size() == kHttpPrefixRoom);
 constexpr std::u16string_view kHttps = u"https://";
 
 char16_t AsciiLower(char16_t c) {
@@ -170,17 +171,14 @@ class Ancestry {
 
 bool ReadFamilyControlWith(WindowTree& tree, Ancestry& ancestry, const BrowserFamily& family,
                            CurrentArticle& article) {
-    // Room in front of the text for Chrome's prefix, so that it costs no copy.
-    std::array<char16_t, kHttp.size() + kControlTextRoom> address;
-    char16_t* const text = address.data() + kHttp.size();
+    PrefixableText address;
+    char16_t* const text = address.data() + kHttpPrefixRoom;
     for (std::size_t i = 0; i < family.paths.size(); ++i) {
         if (!ancestry.Fits(family.paths[i]) || ReadText(tree, ancestry.Control(), text) == 0) {
             continue;
         }
-        if (family.prefixesHttp && i > 0 && !StartsWith(text, kHttp) && !StartsWith(text, kHttps)) {
-            std::copy(kHttp.begin(), kHttp.end(), address.begin());
-            address[kControlTextRoom - 1] = u'\0';  // the prefixed address is cut to 2099
-            return MatchWatchedAddress(address.data(), article);
+        if (family.prefixesHttp && i > 0) {
+            return MatchWithHttpPrefix(address, article);
         }
         return MatchWatchedAddress(text, article);
     }
@@ -234,6 +232,16 @@ const BrowserFamily* FindBrowserFamily(std::u16string_view className) {
         }
     }
     return nullptr;
+}
+
+bool MatchWithHttpPrefix(PrefixableText& address, CurrentArticle& article) {
+    const char16_t* const text = address.data() + kHttpPrefixRoom;
+    if (StartsWith(text, kHttp) || StartsWith(text, kHttps)) {
+        return MatchWatchedAddress(text, article);
+    }
+    std::copy(kHttp.begin(), kHttp.end(), address.begin());
+    address[kControlTextRoom - 1] = u'\0';  // the prefixed address is cut to 2099
+    return MatchWatchedAddress(address.data(), article);
 }
 
 bool ReadControlText(WindowTree& tree, ControlPath path, WindowRef control, ControlText& text) {

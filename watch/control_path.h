@@ -76,6 +76,16 @@ const BrowserFamily* FindBrowserFamily(std::u16string_view className);
 
 using ControlText = std::array<char16_t, kControlTextRoom>;
 
+// A text read at offset kHttpPrefixRoom, with room in front for "http://" so that giving it
+// the scheme costs no copy.
+inline constexpr std::size_t kHttpPrefixRoom = 7;
+using PrefixableText = std::array<char16_t, kHttpPrefixRoom + kControlTextRoom>;
+
+// Chrome's rule for an address shown without its scheme: the text at kHttpPrefixRoom
+// (NUL-terminated) gets "http://" in front unless it starts with "http://" or "https://",
+// the result cut to 2099 units; true when that address belongs to the watched site.
+bool MatchWithHttpPrefix(PrefixableText& address, CurrentArticle& article);
+
 // True when control fits path and has a non-empty text, which is then in text
 // (NUL-terminated).
 bool ReadControlText(WindowTree& tree, ControlPath path, WindowRef control, ControlText& text);

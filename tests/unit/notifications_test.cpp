@@ -246,6 +246,7 @@ TEST_F(Notify, TheDayChangeAtMidnightSavesBeforeTheChime) {
         bool RecheckCachedReader() override { return false; }
         bool ScanFirefoxProfiles() override { return false; }
         bool ScanBrowsers() override { return false; }
+        bool ScanAccessibleBrowsers() override { return false; }
         void ModifyTray(std::u16string_view, TrayIconKind) override {}
         void TellSibling(std::u16string_view) override {}
         void AddRankingSecond(const char16_t*) override {}

@@ -30,6 +30,7 @@ struct FakePorts : ClockPorts {
             samples.pop_front();
         return hit;
     }
+    bool ScanAccessibleBrowsers() override { return Record("accessible"), false; }
     void ModifyTray(std::u16string_view tip, TrayIconKind icon) override {
         tips.emplace_back(tip);
         icons.push_back(icon);
@@ -173,8 +174,9 @@ TEST_F(ClockRun, StepsRunInTheirOrder) {
               5u * 3 + 2);  // day, chime, alarms each tick; one elapsed, one end
     EXPECT_EQ(notes.calls[0], "elapsed");
     EXPECT_EQ(notes.calls[1], "day");
-    EXPECT_EQ(std::vector<std::string>(ports.calls.begin(), ports.calls.begin() + 5),
-              (std::vector<std::string>{"helper", "cached", "profiles", "browsers", "now"}));
+    EXPECT_EQ(std::vector<std::string>(ports.calls.begin(), ports.calls.begin() + 6),
+              (std::vector<std::string>{"helper", "cached", "profiles", "browsers", "accessible",
+                                        "now"}));
     // The stretch ends in the fifth tick, before that tick's sample and day step.
     EXPECT_EQ(std::vector<std::string>(notes.calls.end() - 4, notes.calls.end()),
               (std::vector<std::string>{"end", "day", "chime", "alarms"}));
@@ -197,6 +199,17 @@ TEST_F(ClockRun, SamplingStopsAtTheFirstHit) {
     ClockContext ctx{clock, speech, settings, article, u"", hitting, notes};
     ClockTick(ctx);
     EXPECT_EQ(hitting.calls, (std::vector<std::string>{"helper", "cached", "now"}));
+    EXPECT_EQ(clock.WatchCountdown, kWatchGrace);
+}
+
+TEST_F(ClockRun, TheAccessibilitySourceIsAskedLastAndItsHitCounts) {
+    struct AccessibleHit : FakePorts {
+        bool ScanAccessibleBrowsers() override { return Record("accessible"), true; }
+    } hitting;
+    ClockContext ctx{clock, speech, settings, article, u"", hitting, notes};
+    ClockTick(ctx);
+    EXPECT_EQ(hitting.calls, (std::vector<std::string>{"helper", "cached", "profiles", "browsers",
+                                                       "accessible", "now"}));
     EXPECT_EQ(clock.WatchCountdown, kWatchGrace);
 }
 
