@@ -19,28 +19,11 @@
 #include "watch/accessible_bar_win.h"
 #include "watch/window_tree_win.h"
 
+#include "tests/bench/alternating_best.h"
+
 namespace {
 
 volatile std::size_t g_sink;
-
-// Best per-call times of a and b in microseconds, measured in alternating rounds so that
-// other load on the machine falls on both alike.
-template <class A, class B>
-std::pair<double, double> BestMicroseconds(int rounds, int reps, A&& a, B&& b) {
-    using Clock = std::chrono::steady_clock;
-    auto time = [&](auto&& f) {
-        auto start = Clock::now();
-        for (int i = 0; i < reps; ++i)
-            f();
-        return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / reps;
-    };
-    double bestA = 1e300, bestB = 1e300;
-    for (int round = 0; round < rounds; ++round) {
-        bestA = std::min(bestA, time(a));
-        bestB = std::min(bestB, time(b));
-    }
-    return {bestA, bestB};
-}
 
 // A Chromium-like window serving its tree, and a plain window with the same address as its
 // text, on a thread that answers messages (and so COM calls) until told to end.

@@ -10,6 +10,8 @@
 
 #include "watch/address_match.h"
 
+#include "tests/bench/alternating_best.h"
+
 namespace {
 
 // Keeps the optimiser from dropping work whose result is otherwise unused.
@@ -21,26 +23,6 @@ int __attribute__((noinline)) PlainCompare(const char16_t* a, const char16_t* b)
         ++a, ++b;
     }
     return static_cast<int>(*a) - static_cast<int>(*b);
-}
-
-// Best per-call times of a and b, measured in alternating rounds so that other load on
-// the machine falls on both alike.
-template <class A, class B>
-std::pair<double, double> BestNanoseconds(A&& a, B&& b) {
-    using Clock = std::chrono::steady_clock;
-    const int kReps = 1000;
-    double bestA = 1e300, bestB = 1e300;
-    auto time = [&](auto&& f) {
-        auto start = Clock::now();
-        for (int i = 0; i < kReps; ++i)
-            f();
-        return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kReps;
-    };
-    for (int round = 0; round < 40; ++round) {
-        bestA = std::min(bestA, time(a));
-        bestB = std::min(bestB, time(b));
-    }
-    return {bestA, bestB};
 }
 
 std::u16string MakeAddress(const std::u16string& prefix, const std::u16string& unit) {
@@ -70,12 +52,12 @@ int main() {
     std::string details;
     for (const Shape& shape : shapes) {
         const std::u16string copy = shape.address;
-        auto [match, compare] =
-            BestNanoseconds([&] { g_sink = MatchWatchedAddress(shape.address.c_str(), current); },
-                            [&] { g_sink = PlainCompare(shape.address.c_str(), copy.c_str()); });
+        auto [match, compare] = BestMicroseconds(
+            40, 1000, [&] { g_sink = MatchWatchedAddress(shape.address.c_str(), current); },
+            [&] { g_sink = PlainCompare(shape.address.c_str(), copy.c_str()); });
         char line[160];
         std::snprintf(line, sizeof line, "  %-26s match %8.0f ns  compare %8.0f ns  ratio %.2f\n",
-                      shape.name, match, compare, match / compare);
+                      shape.name, match * 1000, compare * 1000, match / compare);
         details += line;
         worst = std::max(worst, match / compare);
     }

@@ -10,28 +10,9 @@
 #include "common/handles_win.h"
 #include "tests/win/character_fixture_win.h"
 
-namespace {
+#include "tests/bench/alternating_best.h"
 
-// Best per-call times of a and b over alternating rounds, in microseconds.
-template <class A, class B>
-std::pair<double, double> BestMicroseconds(A&& a, B&& b) {
-    using Clock = std::chrono::steady_clock;
-    const int kReps = 50;
-    double bestA = 1e300, bestB = 1e300;
-    auto time = [&](auto&& f) {
-        const auto start = Clock::now();
-        for (int i = 0; i < kReps; ++i)
-            f();
-        return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / kReps;
-    };
-    for (int round = 0; round < 20; ++round) {
-        bestA = std::min(bestA, time(a));
-        bestB = std::min(bestB, time(b));
-    }
-    return {bestA, bestB};
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int main() {
     character_test::UnmanagedWindowsUnderWine(L"speech_step_bench_win.exe");
@@ -73,8 +54,8 @@ int main() {
         h.speech.SpeechStep = typing;
         h.windows->SpeechTick(h.speech.ActiveSpeechTimer);
     };
-    const auto [stepUs, bareUs] = BestMicroseconds(step, bare);
-    const auto [tickUs, bare2Us] = BestMicroseconds(tick, bare);
+    const auto [stepUs, bareUs] = BestMicroseconds(20, 50, step, bare);
+    const auto [tickUs, bare2Us] = BestMicroseconds(20, 50, tick, bare);
     std::printf("BENCH speech_step_vs_update %.2f ratio goal <= 1.5\n", stepUs / bareUs);
     std::printf("BENCH speech_step_time %.3f ms goal <= 1\n", stepUs / 1000);
     std::printf("  PresentFrame(255) + DrawBalloonText %.0f us, bare UpdateLayeredWindow %.0f us\n",
