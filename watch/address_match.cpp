@@ -64,7 +64,7 @@ class Utf8Writer {
     explicit Utf8Writer(char16_t* out) : m_out(out) {}
 
     bool idle() const { return m_need == 0; }
-    bool full() const { return m_o >= kMaxName; }
+    bool full() const { return m_ended || m_o >= kMaxName; }
     // An ASCII byte while no sequence is open.
     void PutAscii(char16_t c) { Emit(c); }
 
@@ -144,7 +144,7 @@ class Utf8Writer {
         m_need = 0;
     }
     void Emit(char16_t c) {
-        if (m_o < kMaxName) {
+        if (!m_ended && m_o < kMaxName) {
             m_out[m_o++] = c;
         }
     }
@@ -152,8 +152,10 @@ class Utf8Writer {
         if (cp < 0x10000) {
             return Emit(static_cast<char16_t>(cp));
         }
-        if (m_o + 2 > kMaxName) {
-            m_o = kMaxName;  // no room for the pair: the name ends here
+        if (m_ended || m_o + 2 > kMaxName) {
+            // No room for the pair: the name ends here, one unit short of the room (the
+            // terminator goes where the pair would have begun).
+            m_ended = true;
             return;
         }
         cp -= 0x10000;
@@ -163,19 +165,23 @@ class Utf8Writer {
 
     char16_t* m_out;
     std::size_t m_o = 0;
+    bool m_ended = false;  // a cut pair ended the name before the room was full
     uint32_t m_cp = 0;
     uint32_t m_min = 0;
     int m_need = 0;
     int m_got = 0;
 };
 
-// Copies the article part as it stands, cut to the buffer.
+// Copies the article part as it stands, cut to the buffer; a cut never keeps the first
+// half of a surrogate pair whose second half it leaves out.
 void CopyRaw(const char16_t* part, CurrentArticle& article) {
     std::size_t n = 0;
     for (; part[n] != u'\0' && n < kMaxName; ++n) {
         article.text[n] = part[n];
     }
-    article.text[n] = u'\0';
+    const bool pairCut = n == kMaxName && part[n] >= 0xDC00 && part[n] <= 0xDFFF &&
+                         article.text[n - 1] >= 0xD800 && article.text[n - 1] <= 0xDBFF;
+    article.text[pairCut ? n - 1 : n] = u'\0';
 }
 
 // Characters that stand for themselves as one byte: everything up to U+00FF but the

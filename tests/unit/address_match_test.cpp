@@ -132,4 +132,18 @@ TEST(AddressMatchBounds, OverlongAddressesAreCutNotOverrun) {
     }
 }
 
+TEST(AddressMatchBounds, APairCutAtTheEndLeavesNothingOfAnEarlierName) {
+    // The readers reuse one article buffer: a name that ends one unit short of the room,
+    // because the pair that would end it has no room, must not keep the unit that an
+    // earlier, longer name left there (a fuzzer's find).
+    const std::u16string prefix = u"http://ja.wikipedia.org/wiki/";
+    CurrentArticle article;
+    ASSERT_TRUE(MatchWatchedAddress((prefix + std::u16string(3000, u'b')).c_str(), article));
+    for (const std::u16string& pair : {std::u16string(u"%F0%9F%98%80"), std::u16string(u"\U0001F600")}) {
+        const std::u16string address = prefix + std::u16string(kCurrentArticleSize - 2, u'a') + pair;
+        ASSERT_TRUE(MatchWatchedAddress(address.c_str(), article));
+        EXPECT_EQ(std::u16string(article.c_str()), std::u16string(kCurrentArticleSize - 2, u'a'));
+    }
+}
+
 }  // namespace
