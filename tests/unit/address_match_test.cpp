@@ -139,8 +139,10 @@ TEST(AddressMatchBounds, APairCutAtTheEndLeavesNothingOfAnEarlierName) {
     const std::u16string prefix = u"http://ja.wikipedia.org/wiki/";
     CurrentArticle article;
     ASSERT_TRUE(MatchWatchedAddress((prefix + std::u16string(3000, u'b')).c_str(), article));
-    for (const std::u16string& pair : {std::u16string(u"%F0%9F%98%80"), std::u16string(u"\U0001F600")}) {
-        const std::u16string address = prefix + std::u16string(kCurrentArticleSize - 2, u'a') + pair;
+    for (const std::u16string& pair :
+         {std::u16string(u"%F0%9F%98%80"), std::u16string(u"\U0001F600")}) {
+        const std::u16string address =
+            prefix + std::u16string(kCurrentArticleSize - 2, u'a') + pair;
         ASSERT_TRUE(MatchWatchedAddress(address.c_str(), article));
         EXPECT_EQ(std::u16string(article.c_str()), std::u16string(kCurrentArticleSize - 2, u'a'));
     }
