@@ -12,112 +12,20 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "common/handles_win.h"
-#include "tests/win/watch_desk_win.h"
 #include "watch/browser_watch_win.h"
 
 #include "tests/bench/alternating_best.h"
+#include "tests/bench/browser_desk_win.h"
 
 namespace {
 
 constexpr int kTopLevelWindows = 300;
-constexpr int kBrowsers = 5;
-constexpr int kDescendantsPerBrowser = 200;
 
 volatile std::size_t g_sink;
-
-struct BrowserShape {
-    const wchar_t* frame;
-    std::vector<std::wstring> addressChain;  // control first
-};
-
-// One of each common shape; the first is the deepest path, whose control gets cached.
-const std::vector<BrowserShape>& Shapes() {
-    static const std::vector<BrowserShape> shapes = {
-        {L"SleipnirMainWindow",
-         {L"Edit", L"FenrirComboBoxCtrlEx", L"FenrirAdressBarCtrl", L"FenrirEmbeddedToolBar",
-          L"ReBarWindow32"}},
-        {L"Lunascape6MainWnd", {L"ComboBox", L"Pane", L"Band", L"ReBarWindow32"}},
-        {L"IEFrame", {L"Edit", L"Address Band Root", L"ReBarWindow32", L"WorkerW"}},
-        {L"wndclass_desked_gsk", {L"RichEdit20W", L"MsoCommandBar", L"MsoCommandBarDock"}},
-        {L"Chrome_WidgetWin_0", {L"Chrome_OmniboxView"}},
-    };
-    return shapes;
-}
-
-// Fills a browser with its address chain and other descendants up to the count: panes
-// holding buttons, static texts and edit boxes that fit no path, a few levels deep.
-HWND BuildBrowser(TestDesk& desk, const BrowserShape& shape, std::vector<HWND>& tops) {
-    HWND top = desk.Top(shape.frame);
-    tops.push_back(top);
-    HWND control = desk.Chain(top, shape.addressChain, L"http://example.com/start");
-    int made = static_cast<int>(shape.addressChain.size());
-    static const wchar_t* const kFiller[] = {L"Button", L"Static", L"Edit", L"ToolbarWindow32",
-                                             L"ScrollBar"};
-    HWND pane = nullptr;
-    for (int i = 0; made < kDescendantsPerBrowser; ++i) {
-        if (i % 10 == 0) {
-            pane = desk.Child(top, L"BenchPane");
-            ++made;
-            continue;
-        }
-        HWND holder = (i % 3 == 0) ? desk.Child(pane, L"BenchPane") : pane;
-        made += holder != pane ? 1 : 0;
-        if (made < kDescendantsPerBrowser) {
-            desk.Child(holder, kFiller[i % 5], L"some text");
-            ++made;
-        }
-    }
-    return control;
-}
-
-// The desk lives on its own thread, which answers messages until told to end.
-class DeskThread {
-  public:
-    DeskThread() : m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        m_thread = std::thread([this] { Run(); });
-        WaitForSingleObject(m_ready.get(), 60000);
-    }
-    ~DeskThread() {
-        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
-    }
-    HWND cachedControl() const { return m_controls.front(); }
-    const std::vector<HWND>& browsers() const { return m_browsers; }
-
-  private:
-    void Run() {
-        m_threadId = GetCurrentThreadId();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists now
-        TestDesk desk;
-        std::vector<HWND> tops;
-        const int every = kTopLevelWindows / kBrowsers;
-        for (int i = 0; i < kTopLevelWindows; ++i) {
-            // Desk.Top puts each window in front: the last made is the frontmost.
-            if (i % every == every / 2) {
-                m_controls.push_back(BuildBrowser(desk, Shapes()[m_controls.size()], tops));
-                m_browsers.push_back(tops.back());
-            } else {
-                desk.Top(L"BenchWindow" + std::to_wstring(i % 12), L"a window");
-            }
-        }
-        SetEvent(m_ready.get());
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            DispatchMessageW(&msg);
-        }
-    }
-
-    UniqueHandle m_ready;
-    DWORD m_threadId = 0;
-    std::vector<HWND> m_controls;
-    std::vector<HWND> m_browsers;
-    std::thread m_thread;
-};
 
 BOOL CALLBACK CountOne(HWND, LPARAM count) {
     ++*reinterpret_cast<int*>(count);
@@ -159,8 +67,8 @@ struct ClassWalk {
 }  // namespace
 
 int main() {
-    DeskThread desk;
-    const HWND control = desk.cachedControl();
+    bench::DeskThread desk({kTopLevelWindows, 5, 200});
+    const HWND control = desk.controls().front();
     int descendants = 0;
     for (HWND b : desk.browsers())
         descendants += CountDescendants(b);

@@ -236,8 +236,10 @@ Program::Program(Launch launch) : m_launch(std::move(launch)) {
             skip = skip || left == f;
         if (skip)
             continue;
-        const std::wstring target = f == L"ymt.exe" ? m_launch.programName : f;
-        CopyFileW((from + L"\\" + f).c_str(), (m_folder + L"\\" + target).c_str(), FALSE);
+        const bool program = f == L"ymt.exe";
+        const std::wstring source = program ? m_launch.programFile : f;
+        const std::wstring target = program ? m_launch.programName : f;
+        CopyFileW((from + L"\\" + source).c_str(), (m_folder + L"\\" + target).c_str(), FALSE);
     }
     if (m_launch.prepare) {
         m_launch.prepare(m_folder);
@@ -245,10 +247,11 @@ Program::Program(Launch launch) : m_launch(std::move(launch)) {
     // The program runs under libfaketime from this instant: never the real hour or date.
     std::wstring command = L"faketime -f \"@" + Widen(m_launch.fakeTime) +
                            L"\" /usr/lib/wine/wine64 \"" + m_folder + L"\\" + m_launch.programName +
-                           L"\"";
+                           L"\"" + (m_launch.arguments.empty() ? L"" : L" " + m_launch.arguments);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
+    m_started = std::chrono::steady_clock::now();
     if (CreateProcessW(L"Z:\\usr\\bin\\faketime", command.data(), nullptr, nullptr, FALSE, 0,
                        nullptr, m_folder.c_str(), &si, &pi)) {
         m_process = pi.hProcess;

@@ -77,7 +77,9 @@ class Browsers {
 struct Launch {
     std::string fakeTime = "2026-12-06 10:00:00";  // libfaketime's start instant
     std::wstring programName = L"ymt.exe";
-    std::vector<std::wstring> leaveOut;  // files not copied (a missing plug-in)
+    std::wstring programFile = L"ymt.exe";  // the file of the tests' folder started as programName
+    std::wstring arguments;                 // its command line after the program's path
+    std::vector<std::wstring> leaveOut;     // files not copied (a missing plug-in)
     // Runs on the program's folder after the files are copied, before the start.
     std::function<void(const std::wstring& folder)> prepare;
 };
@@ -90,6 +92,8 @@ class Program {
     Program& operator=(const Program&) = delete;
 
     const std::wstring& Folder() const { return m_folder; }
+    // When the process was asked for (just before CreateProcessW).
+    std::chrono::steady_clock::time_point Started() const { return m_started; }
     // The main window "ytm_tan_ee", once it exists; null on timeout.
     HWND WaitForMainWindow(std::chrono::milliseconds timeout = 20s);
     HWND MainWindow() const;
@@ -102,6 +106,7 @@ class Program {
   private:
     Launch m_launch;
     std::wstring m_folder;
+    std::chrono::steady_clock::time_point m_started;
     DWORD m_processId = 0;
     HANDLE m_process = nullptr;
 };
