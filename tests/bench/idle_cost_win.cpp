@@ -98,10 +98,18 @@ std::optional<Cost> RunFloor(const std::wstring& mode) {
 }
 
 // The program after its greeting (and its voice) has ended.
-std::optional<Cost> RunProgram(const wchar_t* capture, uint64_t* capturedBytes, bool voice = true) {
+struct Options {
+    bool voice = true;
+    bool trayIcon = true;
+};
+std::optional<Cost> RunProgram(const wchar_t* capture, uint64_t* capturedBytes,
+                               Options options = {}) {
     e2e::DeleteProgramKey();
-    if (!voice) {
+    if (!options.voice) {
         e2e::WriteNumber(L"", L"Voice", 0);
+    }
+    if (!options.trayIcon) {
+        e2e::WriteNumber(L"", L"NoTaskbarIcon", 1);
     }
     e2e::Program program(ProgramLaunch());
     if (program.WaitForMainWindow() == nullptr || !e2e::WaitForShown(program, true, 20s) ||
@@ -212,7 +220,7 @@ int wmain(int argc, wchar_t** argv) {
     const auto walk = RunFloor(L"walk");
     const auto program = RunProgram(capture, &captured);
 
-    const auto silent = RunProgram(nullptr, nullptr, false);
+    const auto silent = RunProgram(nullptr, nullptr, {false, true});
 
     // Browsers with an ordinary tree under their frame (Internet Explorer 11's window has a
     // few dozen windows, Chrome's and Firefox's a handful), and the same with trees ten times
@@ -225,7 +233,7 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     // A crowded desktop: 300 top-level windows, 5 of them browsers, none showing an article.
-    std::optional<Cost> crowdWalk, crowdProgram, readIdle, readFloor, reading;
+    std::optional<Cost> crowdWalk, crowdProgram, readIdle, readFloor, reading, readingNoTray;
     {
         bench::DeskThread desk({300, 5, kBrowserWindows});
         crowdWalk = RunFloor(L"walk");
@@ -241,6 +249,7 @@ int wmain(int argc, wchar_t** argv) {
         readIdle = RunFloor(L"idle");
         readFloor = RunFloor(hex);
         reading = RunProgram(nullptr, nullptr);
+        readingNoTray = RunProgram(nullptr, nullptr, {true, false});
     }
 
     Ratio("idle_cpu_vs_walk", program, walk, 1.5);
@@ -276,6 +285,7 @@ int wmain(int argc, wchar_t** argv) {
     Detail("one article shown: floor (a)", readIdle);
     Detail("one article shown: (a) + WM_GETTEXT each second", readFloor);
     Detail("one article shown: ymt.exe reading", reading);
+    Detail("the same without the tray icon", readingNoTray);
     std::printf("  browsers with 300 windows each (every one's class name read in a full scan):\n");
     Detail("heavy browsers: floor (b)", heavyWalk);
     Detail("heavy browsers: ymt.exe", heavyProgram);
