@@ -51,6 +51,12 @@ bool DecodeRows(ScrambledReader& reader, png_structp png, png_infop info, int wi
 
 void SilentWarning(png_structp, png_const_charp) {}
 
+// As libpng's own error handler, less the line it prints to stderr for every damaged
+// picture: back to the setjmp of the decode.
+[[noreturn]] void SilentError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
 }  // namespace
 
 uint32_t PremultiplyPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
@@ -87,7 +93,7 @@ bool DecodeScrambledPictureInto(const uint8_t* data, size_t size, uint8_t key, i
         return false;
     }
     png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, SilentWarning);
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
     if (png == nullptr) {
         return false;
     }
