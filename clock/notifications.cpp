@@ -57,7 +57,7 @@ std::u16string NoticeText(uint32_t today, uint32_t continuous) {
 
 Notifications::Notifications(ViewingClock& clock, SpeechState& speech, Settings& settings,
                              CurrentDay& day, TimerPort& window, RandomDraw draw,
-                             std::function<void()> saveSettings)
+                             SaveDay saveSettings)
     : m_clock(clock),
       m_speech(speech),
       m_settings(settings),
@@ -107,10 +107,14 @@ void Notifications::CheckDayChange(const LocalTime& now) {
     if (now.day == m_day.date.day) {
         return;
     }
-    m_saveSettings();  // the finished day's total, under its own key
+    // The new day is taken before the save, which may show a box: a tick that runs inside
+    // the box's loop already sees the new day.
+    const std::u16string finishedKey = std::move(m_day.key);
+    const uint32_t finishedSeconds = m_clock.TodaySeconds;
     m_day.date = now;
     m_day.key = FormatTodayKey(now);
     m_clock.TodaySeconds = 0;
+    m_saveSettings(finishedKey, finishedSeconds);
 }
 
 void Notifications::CheckHourlyChime(const LocalTime& now) {

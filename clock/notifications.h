@@ -30,10 +30,12 @@ std::u16string NoticeText(uint32_t today, uint32_t continuous);
 
 class Notifications final : public ClockNotifications {
   public:
-    // saveSettings saves the settings and the day's total under the day's current key
-    // (owner of its message boxes: the main window).
+    // Saves the settings and a finished day's total under that day's key; it may show a
+    // message box (owner: the main window), whose loop goes on delivering timers.
+    using SaveDay = std::function<void(std::u16string_view dayKey, uint32_t daySeconds)>;
+
     Notifications(ViewingClock& clock, SpeechState& speech, Settings& settings, CurrentDay& day,
-                  TimerPort& window, RandomDraw draw, std::function<void()> saveSettings);
+                  TimerPort& window, RandomDraw draw, SaveDay saveSettings);
 
     void CheckElapsedTalk() override;
     bool CheckViewingEnd() override;
@@ -57,7 +59,7 @@ class Notifications final : public ClockNotifications {
     CurrentDay& m_day;
     TimerPort& m_window;
     RandomDraw m_draw;
-    std::function<void()> m_saveSettings;
+    SaveDay m_saveSettings;
     char16_t m_notice[kNoticeUnits] = {};
     char16_t m_chime[kChimeUnits] = {};
     std::unique_ptr<char16_t[]> m_alarm;  // one buffer for all alarms, kept until the next

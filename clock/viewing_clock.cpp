@@ -64,12 +64,21 @@ std::u16string SiblingStatusText(uint32_t today, uint32_t continuous) {
 void ClockTick(ClockContext& ctx) {
     ViewingClock& clock = ctx.clock;
     ClockPorts& ports = ctx.ports;
+    if (clock.TickRunning) {
+        return;
+    }
+    clock.TickRunning = true;
+    struct EndOfTick {
+        bool& running;
+        ~EndOfTick() { running = false; }
+    } endOfTick{clock.TickRunning};
 
     // Count: the sample of the previous tick saw the site.
     if (clock.WatchCountdown == kWatchGrace) {
         // Reading resumed while the end-of-viewing notice shows: send it to its fade-out.
-        if (ctx.speech.ActiveSpeechTimer == IDT_FINISHNOTICE && ctx.speech.SpeechStep > 30) {
-            ctx.speech.SpeechStep = 30;
+        if (ctx.speech.ActiveSpeechTimer == IDT_FINISHNOTICE &&
+            ctx.speech.SpeechStep > kFadeSteps) {
+            ctx.speech.SpeechStep = kFadeSteps;
         }
         AddSecond(clock.ContinuousSeconds);
         AddSecond(clock.TodaySeconds);
@@ -114,4 +123,10 @@ void ClockTick(ClockContext& ctx) {
     ctx.notifications.CheckDayChange(now);
     ctx.notifications.CheckHourlyChime(now);
     ctx.notifications.CheckAlarms(now);
+}
+
+void FinishNoticeEnded(ViewingClock& clock) {
+    if (clock.WatchCountdown == 0) {
+        clock.ContinuousSeconds = 0;
+    }
 }

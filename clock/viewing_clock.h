@@ -21,6 +21,7 @@ struct ViewingClock {
     uint32_t TodaySeconds = 0;       // the day of TodayKey; saturates at kSecondsMax
     uint32_t ContinuousSeconds = 0;  // the current stretch; saturates likewise
     int16_t WatchCountdown = 0;      // 0 to 5; 5 after a hit
+    bool TickRunning = false;        // a tick is under way (a message box may be open in it)
 };
 
 enum class TrayIconKind { Viewing, Idle };
@@ -77,7 +78,13 @@ struct ClockContext {
     ClockNotifications& notifications;
 };
 
+// One second. A tick that arrives while another runs (from the loop of a message box that
+// the outer tick opened) is skipped, not queued.
 void ClockTick(ClockContext& ctx);
+
+// The end-of-viewing notice has run out: the stretch it showed ends with it, unless reading
+// has resumed meanwhile.
+void FinishNoticeEnded(ViewingClock& clock);
 
 // The tray tip and sibling texts, byte for byte as shown.
 std::u16string ViewingText(std::u16string_view editionLabel, uint32_t today, uint32_t continuous);

@@ -47,11 +47,11 @@ WindowRectPort WindowRectOf(HWND window) {
     return [window](RECT& rect) { return GetWindowRect(window, &rect) != FALSE; };
 }
 
-void LoadSettings(Settings& settings, ViewingClock& clock, std::u16string_view todayKey) {
+void LoadSettings(Settings& settings, uint32_t& todaySeconds, std::u16string_view todayKey) {
     REGW key;
     if (!todayKey.empty() && key.OpenKey(LogKey, OpenReadOnly)) {
         const std::u16string name(todayKey);
-        clock.TodaySeconds = static_cast<uint32_t>(key.ReadIntegerW(name.c_str(), 0));
+        todaySeconds = static_cast<uint32_t>(key.ReadIntegerW(name.c_str(), 0));
         key.CloseKey();
     }
     if (!key.OpenKey(SettingsKey, OpenReadOnly)) {
@@ -62,14 +62,14 @@ void LoadSettings(Settings& settings, ViewingClock& clock, std::u16string_view t
     key.CloseKey();
 }
 
-bool SaveSettings(HWND owner, const Settings& settings, const ViewingClock& clock,
+bool SaveSettings(HWND owner, const Settings& settings, uint32_t todaySeconds,
                   std::u16string_view todayKey, const WindowRectPort& windowRect) {
     bool shown = false;
     REGW key;
     if (key.OpenKey(LogKey, OpenCreate)) {
         if (!todayKey.empty()) {
             const std::u16string name(todayKey);
-            key.WriteIntegerW(name.c_str(), clock.TodaySeconds);
+            key.WriteIntegerW(name.c_str(), todaySeconds);
         }
         key.CloseKey();
     } else {

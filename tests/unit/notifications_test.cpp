@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ struct Notify : ::testing::Test {
     FakeWindow window;
     std::deque<int> draws;
     int drawsTaken = 0;
-    std::vector<std::u16string> savedUnderKey;  // TodayKey at each save
+    std::vector<std::u16string> savedUnderKey;  // the day key of each save
     std::vector<uint32_t> savedTotal;
+    std::function<void()> duringSave;  // what a message box's loop runs inside the save
     Notifications notes{clock,
                         speech,
                         settings,
@@ -39,9 +41,12 @@ struct Notify : ::testing::Test {
                             draws.pop_front();
                             return r;
                         },
-                        [this] {
-                            savedUnderKey.push_back(day.key);
-                            savedTotal.push_back(clock.TodaySeconds);
+                        [this](std::u16string_view key, uint32_t seconds) {
+                            savedUnderKey.emplace_back(key);
+                            savedTotal.push_back(seconds);
+                            if (duringSave) {
+                                duringSave();
+                            }
                         }};
 
     std::u16string Said() const { return speech.SpeechText ? speech.SpeechText : u""; }
@@ -239,13 +244,14 @@ TEST_F(Notify, AlarmTextsOutliveTheCallAndLongMessagesFit) {
     EXPECT_EQ(Said().back(), u'あ');
 }
 
-TEST_F(Notify, TheDayChangeAtMidnightSavesBeforeTheChime) {
+// The save at the change of day may show a box whose loop delivers further ticks.
+TEST_F(Notify, TheDayChangeAtMidnightSavesOnceBeforeTheChimeWhateverRunsInsideTheSave) {
     struct Ports : ClockPorts {
         LocalTime now{2026, 12, 7, 0, 0, 0};
         bool RereadRememberedHelperFile() override { return false; }
         bool RecheckCachedReader() override { return false; }
         bool ScanFirefoxProfiles() override { return false; }
-        bool ScanBrowsers() override { return false; }
+        bool ScanBrowsers() override { return true; }
         bool ScanAccessibleBrowsers() override { return false; }
         void ModifyTray(std::u16string_view, TrayIconKind) override {}
         void TellSibling(std::u16string_view) override {}
@@ -259,8 +265,13 @@ TEST_F(Notify, TheDayChangeAtMidnightSavesBeforeTheChime) {
     CurrentArticle article;
     ClockContext ctx{clock, speech, settings, article, u"", ports, notes};
     draws = {1};
+    duringSave = [&] {
+        ClockTick(ctx);                   // skipped: the outer tick is still running
+        notes.CheckDayChange(ports.now);  // the new day is already taken
+    };
     ClockTick(ctx);
     EXPECT_EQ(savedTotal, std::vector<uint32_t>{100});  // the counted second is the old day's
+    EXPECT_EQ(savedUnderKey, std::vector<std::u16string>{u"20261206"});
     EXPECT_EQ(clock.TodaySeconds, 0u);
     EXPECT_EQ(speech.ActiveSpeechTimer, IDT_HOURLY);
     EXPECT_EQ(Said(), u" 0時になりました。");

@@ -124,6 +124,14 @@ TEST_F(ClockRun, SpokenNoticeKeepsTheStretchUntilItEnds) {
     Ticks({true, true, false, false, false, false, false});
     EXPECT_EQ(clock.WatchCountdown, 0);
     EXPECT_EQ(clock.ContinuousSeconds, 2u);
+    FinishNoticeEnded(clock);
+    EXPECT_EQ(clock.ContinuousSeconds, 0u);
+
+    // Reading resumed before the notice ran out: the stretch goes on.
+    clock.ContinuousSeconds = 1234;
+    clock.WatchCountdown = 3;
+    FinishNoticeEnded(clock);
+    EXPECT_EQ(clock.ContinuousSeconds, 1234u);
 }
 
 TEST_F(ClockRun, ReadingAgainCutsTheNoticeShortAndGoesOn) {

@@ -28,17 +28,14 @@ WindowRectPort PlacedAt(LONG left, LONG top) {
 class SettingsTest : public RecordsTest {
   protected:
     bool Save(const Settings& s, uint32_t today, const WindowRectPort& port = PlacedAt(10, 20)) {
-        ViewingClock clock;
-        clock.TodaySeconds = today;
-        return SaveSettings(kOwner, s, clock, kToday, port);
+        return SaveSettings(kOwner, s, today, kToday, port);
     }
     Settings Load(uint32_t* today = nullptr) {
         Settings s;
-        ViewingClock clock;
-        clock.TodaySeconds = 99;
-        LoadSettings(s, clock, kToday);
+        uint32_t seconds = 99;
+        LoadSettings(s, seconds, kToday);
         if (today != nullptr) {
-            *today = clock.TodaySeconds;
+            *today = seconds;
         }
         return s;
     }
