@@ -8,30 +8,13 @@
 
 #include "common/handles_win.h"
 
-namespace {
-
-// Releases a COM interface at the end of scope.
-template <class T>
-struct ComRef {
-    T* p = nullptr;
-    ~ComRef() {
-        if (p != nullptr) {
-            p->Release();
-        }
-    }
-};
-
-}  // namespace
-
 std::wstring ComputeStartupShortcutPath() {
-    PIDLIST_ABSOLUTE items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &items))) {
+    UniqueCoTaskMem<ITEMIDLIST> items;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, items.put()))) {
         return {};
     }
     wchar_t folder[MAX_PATH] = {};
-    const bool ok = SHGetPathFromIDListW(items, folder) != FALSE;
-    CoTaskMemFree(items);
-    if (!ok) {
+    if (!SHGetPathFromIDListW(items.get(), folder)) {
         return {};
     }
     wchar_t path[520] = {};
@@ -52,21 +35,21 @@ bool ShortcutExists(const std::wstring& shortcutPath) {
 }
 
 bool CreateShortcut(const std::wstring& shortcutPath, const std::wstring& target) {
-    ComRef<IShellLinkW> link;
+    ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link.p)))) {
+                                link.put_void()))) {
         return false;
     }
-    ComRef<IPersistFile> file;
-    if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p)))) {
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void()))) {
         return false;
     }
-    link.p->SetPath(target.c_str());
-    link.p->SetShowCmd(SW_SHOW);
-    link.p->SetWorkingDirectory(L"");
-    link.p->SetIconLocation(L"", 0);
-    link.p->SetHotkey(0);
-    link.p->SetDescription(L"");
-    link.p->SetArguments(L"");
-    return SUCCEEDED(file.p->Save(shortcutPath.c_str(), TRUE));
+    link->SetPath(target.c_str());
+    link->SetShowCmd(SW_SHOW);
+    link->SetWorkingDirectory(L"");
+    link->SetIconLocation(L"", 0);
+    link->SetHotkey(0);
+    link->SetDescription(L"");
+    link->SetArguments(L"");
+    return SUCCEEDED(file->Save(shortcutPath.c_str(), TRUE));
 }

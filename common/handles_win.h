@@ -1,8 +1,12 @@
 #pragma once
-// Owners of Windows handles: move-only, each closes its handle once. These are the only
-// places that call CloseHandle, FindClose, RegCloseKey, FreeLibrary, DeleteObject, DeleteDC,
-// ReleaseDC and EndPaint.
+// Owners of Windows handles and COM resources: move-only, each lets go of its resource
+// once. These are the only places that call CloseHandle, FindClose, RegCloseKey,
+// FreeLibrary, DeleteObject, DeleteDC, ReleaseDC, EndPaint, DestroyMenu, IUnknown::Release,
+// SysFreeString, VariantClear, CoTaskMemFree and CoUninitialize.
 #include <windows.h>
+
+#include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -70,6 +74,15 @@ using UniqueHKey = UniqueHandleOf<HKEY, handle_traits::NullInvalid<HKEY, ::RegCl
 using UniqueHModule = UniqueHandleOf<HMODULE, handle_traits::NullInvalid<HMODULE, ::FreeLibrary>>;
 using UniqueGdiObject =
     UniqueHandleOf<HGDIOBJ, handle_traits::NullInvalid<HGDIOBJ, ::DeleteObject>>;
+// Typed GDI objects, so that no caller casts an untyped handle back.
+using UniqueHFont = UniqueHandleOf<HFONT, handle_traits::NullInvalid<HFONT, ::DeleteObject>>;
+using UniqueHBitmap =
+    UniqueHandleOf<HBITMAP, handle_traits::NullInvalid<HBITMAP, ::DeleteObject>>;
+using UniqueHMenu = UniqueHandleOf<HMENU, handle_traits::NullInvalid<HMENU, ::DestroyMenu>>;
+using UniqueBstr = UniqueHandleOf<BSTR, handle_traits::NullInvalid<BSTR, ::SysFreeString>>;
+// Memory the shell or COM allocated with CoTaskMemAlloc (an item id list, say).
+template <class T>
+using UniqueCoTaskMem = UniqueHandleOf<T*, handle_traits::NullInvalid<T*, ::CoTaskMemFree>>;
 using UniqueHdc = UniqueHandleOf<HDC, handle_traits::NullInvalid<HDC, ::DeleteDC>>;
 using UniqueHIcon = UniqueHandleOf<HICON, handle_traits::NullInvalid<HICON, ::DestroyIcon>>;
 
@@ -122,4 +135,78 @@ class SelectScope {
   private:
     HDC m_dc;
     HGDIOBJ m_old;
+};
+
+// One reference to a COM interface (after WRL's ComPtr), released at the end of scope.
+template <class T>
+class ComPtr {
+  public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_p = std::exchange(other.m_p, nullptr);
+        }
+        return *this;
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T* get() const { return m_p; }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    void reset() {
+        if (m_p != nullptr) {
+            std::exchange(m_p, nullptr)->Release();
+        }
+    }
+    // For APIs that hand out a reference through a pointer: lets go of the current one first.
+    T** put() {
+        reset();
+        return &m_p;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+
+  private:
+    T* m_p = nullptr;
+};
+
+// A VARIANT, cleared at the end of scope.
+class UniqueVariant {
+  public:
+    UniqueVariant() { ::VariantInit(&m_v); }
+    ~UniqueVariant() { ::VariantClear(&m_v); }
+    UniqueVariant(const UniqueVariant&) = delete;
+    UniqueVariant& operator=(const UniqueVariant&) = delete;
+    VARIANT* get() { return &m_v; }
+    const VARIANT& operator*() const { return m_v; }
+    VARIANT* put() {
+        ::VariantClear(&m_v);
+        return &m_v;
+    }
+
+  private:
+    VARIANT m_v;
+};
+
+// COM for this thread from construction to destruction (after WIL's
+// unique_couninitialize_call). Declared before anything that holds a COM object, so that
+// every object is released before COM goes.
+class CoInitScope {
+  public:
+    explicit CoInitScope(DWORD model = COINIT_APARTMENTTHREADED)
+        : m_initialised(SUCCEEDED(::CoInitializeEx(nullptr, model))) {}
+    ~CoInitScope() {
+        if (m_initialised) {
+            ::CoUninitialize();
+        }
+    }
+    CoInitScope(const CoInitScope&) = delete;
+    CoInitScope& operator=(const CoInitScope&) = delete;
+    bool initialised() const { return m_initialised; }
+
+  private:
+    bool m_initialised;
 };
