@@ -1,8 +1,8 @@
 #include "records/daily_log_win.h"
 
-#include <new>
 #include <vector>
 
+#include "common/boundary.h"
 #include "common/text_win.h"
 #include "records/settings.h"
 
@@ -15,7 +15,8 @@ void PruneLog() {
     if (RegQueryInfoKeyW(log.Key(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
         count > kLogDaysKept) {
-        try {
+        // Memory for the names that runs out leaves the log as it is until the next save.
+        CatchAtBoundary(false, [&] {
             std::vector<std::u16string> names;
             names.reserve(count);
             // Names are all collected before any is deleted: deleting shifts the indexes.
@@ -28,9 +29,8 @@ void PruneLog() {
             for (size_t index : ChooseLogNamesToPrune(names, kLogDaysKept)) {
                 log.DeleteValue(names[index].c_str());
             }
-        } catch (const std::bad_alloc&) {
-            // Memory for the names ran out: the log stays as it is until the next save.
-        }
+            return true;
+        });
     }
     log.CloseKey();
 }
@@ -48,10 +48,11 @@ std::u16string LogSummaryTextOf(REGW& log, const LogDate& today, int days) {
 }
 
 void BuildLogSummary(REGW& log, int days, HWND edit, const LogDate& today) {
-    try {
-        const std::u16string text = LogSummaryTextOf(log, today, days);
-        SetWindowTextW(edit, AsWide(text.c_str()));
-    } catch (const std::bad_alloc&) {
+    if (!CatchAtBoundary(false, [&] {
+            const std::u16string text = LogSummaryTextOf(log, today, days);
+            SetWindowTextW(edit, AsWide(text.c_str()));
+            return true;
+        })) {
         SetWindowTextW(edit, L"");
     }
 }

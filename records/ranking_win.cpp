@@ -1,8 +1,8 @@
 #include "records/ranking_win.h"
 
-#include <new>
 #include <vector>
 
+#include "common/boundary.h"
 #include "common/text_win.h"
 #include "records/registry_value.h"
 #include "records/settings.h"
@@ -21,8 +21,9 @@ bool SameValueName(std::u16string_view a, const char16_t* b) {
                                 TRUE) == CSTR_EQUAL;
 }
 
+// Memory for the names that runs out leaves the ranking as it is for this second.
 void TrimRanking(REGW& rank, const char16_t* article) {
-    try {
+    CatchAtBoundary(false, [&] {
         std::vector<std::u16string> names;
         std::vector<RankingCandidate> candidates;
         ForEachRegistryValue(rank.Key(), true, [&](const RegistryValueView& value) {
@@ -33,9 +34,8 @@ void TrimRanking(REGW& rank, const char16_t* article) {
         for (size_t index : ChooseRankingTrim(candidates, kRankingMaxArticles)) {
             rank.DeleteValue(names[index].c_str());
         }
-    } catch (const std::bad_alloc&) {
-        // Memory for the names ran out: this second removes nothing.
-    }
+        return true;
+    });
 }
 
 // Every stored value as a row, in the registry's order. The table grows past 110 rows
@@ -79,16 +79,18 @@ std::u16string RankingTextOf(REGW& rank) {
 
 void BuildRankingText(REGW& rank, HWND edit) {
     std::vector<RankingEntry> rows;
-    try {
-        rows = RankingRowsOf(rank);
-    } catch (const std::bad_alloc&) {
+    if (!CatchAtBoundary(false, [&] {
+            rows = RankingRowsOf(rank);
+            return true;
+        })) {
         SetWindowTextW(edit, L"メモリ不足のため、ランキングデータのソートができません。");
         return;
     }
-    try {
-        const std::u16string text = RankingText(rows);
-        SetWindowTextW(edit, AsWide(text.c_str()));
-    } catch (const std::bad_alloc&) {
+    if (!CatchAtBoundary(false, [&] {
+            const std::u16string text = RankingText(rows);
+            SetWindowTextW(edit, AsWide(text.c_str()));
+            return true;
+        })) {
         rows.clear();
         SetWindowTextW(edit, L"メモリ不足のため、ランキングデータの表示ができません。");
     }

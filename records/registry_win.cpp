@@ -1,8 +1,8 @@
 #include "records/registry_win.h"
 
-#include <new>
 #include <vector>
 
+#include "common/boundary.h"
 #include "common/message_box_win.h"
 #include "common/text_win.h"
 #include "records/registry_value.h"
@@ -35,9 +35,10 @@ std::optional<ValueData> ReadValueData(HKEY key, const char16_t* name) {
         ERROR_SUCCESS) {
         return std::nullopt;
     }
-    try {
-        value.bytes.resize(size);
-    } catch (const std::bad_alloc&) {
+    if (!CatchAtBoundary(false, [&] {
+            value.bytes.resize(size);
+            return true;
+        })) {
         return std::nullopt;
     }
     if (size > 0) {
@@ -141,9 +142,10 @@ bool REGW::WriteStringW(const char16_t* name, std::u16string_view text) {
                            ? REG_EXPAND_SZ
                            : REG_SZ;
     std::u16string terminated;
-    try {
-        terminated = text;  // text views need not end in NUL; c_str() does
-    } catch (const std::bad_alloc&) {
+    if (!CatchAtBoundary(false, [&] {
+            terminated = text;  // text views need not end in NUL; c_str() does
+            return true;
+        })) {
         return false;
     }
     const auto bytes = static_cast<DWORD>((terminated.size() + 1) * 2);
@@ -169,7 +171,7 @@ std::optional<std::u16string> REGW::RegReadStringW(const char16_t* name) {
     if (size <= 0) {
         return std::u16string();
     }
-    try {
+    return CatchAtBoundary(std::optional<std::u16string>(), [&]() -> std::optional<std::u16string> {
         std::vector<uint8_t> data(static_cast<size_t>(size));
         DWORD read = static_cast<DWORD>(size);
         if (RegQueryValueExW(m_key.get(), AsWide(name), nullptr, nullptr, data.data(), &read) !=
@@ -177,9 +179,7 @@ std::optional<std::u16string> REGW::RegReadStringW(const char16_t* name) {
             return std::nullopt;  // for example, the value grew in between
         }
         return TextFromRegistryData(data.data(), read);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool ForEachRegistryValue(HKEY key, bool withData,
@@ -192,14 +192,8 @@ bool ForEachRegistryValue(HKEY key, bool withData,
                          &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    std::vector<wchar_t> name;
-    std::vector<uint8_t> data;
-    try {
-        name.resize(size_t{longestName} + 1);  // the longest name comes without its NUL
-        data.resize(withData ? size_t{longestData} + 1 : 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    std::vector<wchar_t> name(size_t{longestName} + 1);  // the longest name comes without its NUL
+    std::vector<uint8_t> data(withData ? size_t{longestData} + 1 : 0);
     for (DWORD i = 0; i < count; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD type = REG_NONE;

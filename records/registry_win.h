@@ -70,7 +70,8 @@ struct RegistryValueView {
 
 // Enumerates key's values by index, in the registry's order, with their data when withData
 // is set. Values that change while the enumeration runs (and no longer fit the buffers
-// sized before it) are left out. False when the key cannot be queried or the buffers
-// cannot be had; nothing has been visited then.
+// sized before it) are left out. False when the key cannot be queried; nothing has been
+// visited then. Buffers that cannot be had throw std::bad_alloc to the caller, which says
+// what a missing memory means for it.
 bool ForEachRegistryValue(HKEY key, bool withData,
                           const std::function<void(const RegistryValueView&)>& visit);

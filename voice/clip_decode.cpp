@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/boundary.h"
+
 namespace {
 
 void Put16(uint8_t* p, uint32_t v) {
@@ -120,9 +122,10 @@ std::vector<uint8_t> BuildWaveImage(int channels, long rate, const uint8_t* pcm,
     return image;
 }
 
-bool DecodeClipToWave(const uint8_t* data, size_t size, uint8_t key, VoiceBuffers& buffers,
-                      std::vector<uint8_t>& wave) {
-    wave.clear();
+namespace {
+
+bool Decode(const uint8_t* data, size_t size, uint8_t key, VoiceBuffers& buffers,
+            std::vector<uint8_t>& wave) {
     if (data == nullptr || size > INT32_MAX) {
         return false;
     }
@@ -150,5 +153,18 @@ bool DecodeClipToWave(const uint8_t* data, size_t size, uint8_t key, VoiceBuffer
         total += static_cast<uint32_t>(n);
     }
     wave = BuildWaveImage(info->channels, info->rate, buffers.pcm.data(), total);
+    return true;
+}
+
+}  // namespace
+
+bool DecodeClipToWave(const uint8_t* data, size_t size, uint8_t key, VoiceBuffers& buffers,
+                      std::vector<uint8_t>& wave) {
+    wave.clear();
+    // Buffers that cannot be had make a silent clip, not an ended program.
+    if (!CatchAtBoundary(false, [&] { return Decode(data, size, key, buffers, wave); })) {
+        wave.clear();
+        return false;
+    }
     return true;
 }

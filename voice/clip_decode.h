@@ -36,6 +36,7 @@ struct VoiceBuffers {
 };
 
 // Decodes a whole scrambled clip of size bytes into wave (a WAVE image). False when the
-// data is not an Ogg Vorbis stream; a decoding error part-way keeps what came before it.
+// data is not an Ogg Vorbis stream or memory for the buffers cannot be had (wave is then
+// empty); a decoding error part-way keeps what came before it.
 bool DecodeClipToWave(const uint8_t* data, size_t size, uint8_t key, VoiceBuffers& buffers,
                       std::vector<uint8_t>& wave);

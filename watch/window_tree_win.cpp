@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/boundary.h"
 #include "common/text_win.h"
 
 namespace {
 
+// An enumeration that failed for want of memory stops there.
 BOOL CALLBACK VisitOne(HWND window, LPARAM visitor) {
-    return reinterpret_cast<WindowVisitor*>(visitor)->Visit(RefOf(window)) ? TRUE : FALSE;
+    return CatchAtBoundary<BOOL>(FALSE, [&] {
+        return reinterpret_cast<WindowVisitor*>(visitor)->Visit(RefOf(window)) ? TRUE : FALSE;
+    });
 }
 
 int RoomOf(std::size_t room) {

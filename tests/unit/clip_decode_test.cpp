@@ -16,6 +16,7 @@
 #endif
 
 #include "common/scramble.h"
+#include "tests/support/failing_allocation.h"
 #include "tests/unit/media_fixtures.h"
 
 namespace {
@@ -98,6 +99,19 @@ TEST(ClipDecoding, AScrambledClipBecomesAWaveImageOfItsLength) {
         EXPECT_EQ(Get32(wave, 40), expected);
         EXPECT_EQ(wave.size(), 44 + expected);
     }
+}
+
+TEST(ClipDecoding, BuffersThatCannotBeHadMakeASilentClip) {
+    auto ogg = media::MakeOgg(1, 22050, 0.5);
+    media::Scramble(ogg, ScrambleKey);
+    VoiceBuffers buffers;
+    std::vector<uint8_t> wave{1, 2, 3};
+    {
+        FailingAllocations noBigBlocks(VoiceBufferSize);
+        EXPECT_FALSE(DecodeClipToWave(ogg.data(), ogg.size(), ScrambleKey, buffers, wave));
+    }
+    EXPECT_TRUE(wave.empty());
+    EXPECT_TRUE(DecodeClipToWave(ogg.data(), ogg.size(), ScrambleKey, buffers, wave));
 }
 
 TEST(ClipDecoding, BadDataIsRefusedOrCutWithoutReadingPastTheEnd) {

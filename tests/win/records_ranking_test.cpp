@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/handles_win.h"
+#include "common/text_win.h"
 #include "records/settings.h"
+#include "tests/support/failing_allocation.h"
 #include "tests/win/records_fixture_win.h"
 
 namespace {
@@ -179,6 +182,31 @@ TEST_F(RankingTest, TextShowsThreeRowsInOrder) {
               u"第  1位 ( 1:02:05) a\r\n"
               u"第  2位 ( 0:01:01) c\r\n"
               u"第  3位 ( 0:00:59) b\r\n");
+}
+
+// The enumeration's data buffer (sized for the 8000-byte value) cannot be had: the dialog's
+// edit says so, rather than showing an empty ranking.
+TEST_F(RankingTest, MemoryForTheTableThatCannotBeHadIsSaidInTheText) {
+    SetDword(RankKey, u"a", 3725);
+    const std::vector<uint8_t> big(8000, '1');
+    UniqueHKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(RankKey), 0, KEY_SET_VALUE, key.put()),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key.get(), L"big", 0, REG_BINARY, big.data(), 8000), ERROR_SUCCESS);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    REGW rank;
+    ASSERT_TRUE(rank.OpenKey(RankKey, OpenReadOnly));
+    {
+        FailingAllocations noBigBlocks(6000);
+        BuildRankingText(rank, edit);
+    }
+    rank.CloseKey();
+    wchar_t shown[128] = {};
+    GetWindowTextW(edit, shown, 128);
+    EXPECT_STREQ(shown, L"メモリ不足のため、ランキングデータのソートができません。");
+    DestroyWindow(edit);
 }
 
 TEST_F(RankingTest, TextShowsTheFirstHundredOfAHundredFiveAndOfTenThousand) {
