@@ -8,12 +8,15 @@
 
 #include "app/app_win.h"
 #include "app/help_win.h"
+#include "app/startup.h"
 #include "app/shortcut_win.h"
 #include "app/version_text.h"
 #include "character/talk_tables.h"
 #include "common/message_box_win.h"
 #include "common/text_win.h"
+#include "common/work_area_win.h"
 #include "records/dialogs_win.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -28,8 +31,8 @@ void ChooseEdition(App& app, int32_t edition) {
 
 void ResetPosition(App& app) {
     HWND window = app.MainWindow();
-    RECT work{}, rect{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT work = PrimaryWorkArea();
+    RECT rect{};
     GetWindowRect(window, &rect);
     const int w = rect.right - rect.left;
     const int h = rect.bottom - rect.top;
@@ -126,50 +129,50 @@ void ExitWithFarewell(App& app) {
 
 void RunCommand(App& app, uint32_t command) {
     switch (command) {
-        case 32789:
-        case 32790:
-        case 32791:
-            ChooseEdition(app, static_cast<int32_t>(command - 32789));
+        case IDM_EDITION_HINATA:
+        case IDM_EDITION_TSUBAKI:
+        case IDM_EDITION_SAZANKA:
+            ChooseEdition(app, EditionOfCommand(command));
             break;
-        case 32772:
-        case 32775:
-        case 32780:
-        case 32782:
+        case IDM_LOG_WEEK:
+        case IDM_LOG_MONTH:
+        case IDM_LOG_YEAR:
+        case IDM_RANKING:
             app.LogViewCommand = command;
             OpenLogViewer(app.instance, app.MainWindow(), command,
                           [&app](HWND owner) { SaveAppSettings(app, owner); });
             break;
-        case 32779:
+        case IDM_ALARM:
             OpenAlarmDialog(app.instance, app.MainWindow(), app.settings);
             break;
-        case 32776:
+        case IDM_NOTIFY_FINISH:
             app.settings.NotifyFinish = !app.settings.NotifyFinish;
             break;
-        case 32777:
+        case IDM_NOTIFY_TIME:
             app.settings.NotifyTime = !app.settings.NotifyTime;
             break;
-        case 32778:
+        case IDM_NOTIFY_HOUR:
             app.settings.NotifyHour = !app.settings.NotifyHour;
             break;
-        case 32781:
+        case IDM_RANKING_ENABLED:
             app.settings.HistryEnabled = !app.settings.HistryEnabled;
             break;
-        case 32784:
+        case IDM_VOICE:
             app.settings.Voice = !app.settings.Voice;
             break;
-        case 32793:
+        case IDM_RESET_POSITION:
             ResetPosition(app);
             break;
-        case 32774:
+        case IDM_HELP:
             ShowHelp(app.MainWindow());
             break;
-        case 32795:
+        case IDM_STARTUP_SHORTCUT:
             ToggleStartupShortcut(app);
             break;
-        case 32771:
+        case IDM_VERSION:
             ShowVersion(app);
             break;
-        case 2:
+        case IDM_EXIT:
             ExitWithFarewell(app);
             break;
         default:

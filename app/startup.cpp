@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "resources/resource.h"
+
 namespace {
 
 char16_t AsciiLower(char16_t c) {
@@ -56,4 +58,19 @@ EditionChoice ChooseEditionPlugin(std::u16string_view programPath, int32_t selEd
 
 uint32_t RandomSeed(uint32_t tickCount, int minute, int second) {
     return tickCount + static_cast<uint32_t>(minute * 60 + second);
+}
+
+uint32_t CommandOfEdition(int32_t selEdition) {
+    switch (selEdition) {
+        case 1:
+            return IDM_EDITION_TSUBAKI;
+        case 2:
+            return IDM_EDITION_SAZANKA;
+        default:
+            return IDM_EDITION_HINATA;
+    }
+}
+
+int32_t EditionOfCommand(uint32_t command) {
+    return command == IDM_EDITION_TSUBAKI ? 1 : command == IDM_EDITION_SAZANKA ? 2 : 0;
 }

@@ -19,5 +19,10 @@ struct EditionChoice {
 // selEdition: 1 Tsubaki, 2 Sazanka, anything else Hinata.
 EditionChoice ChooseEditionPlugin(std::u16string_view programPath, int32_t selEdition);
 
+// The edition menu's item for a SelEdition value (as ChooseEditionPlugin reads it), and the
+// SelEdition value an item stands for.
+uint32_t CommandOfEdition(int32_t selEdition);
+int32_t EditionOfCommand(uint32_t command);
+
 // The random seed: tick count in ms plus minute * 60 plus second, modulo 2^32.
 uint32_t RandomSeed(uint32_t tickCount, int minute, int second);

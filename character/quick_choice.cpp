@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "resources/resource.h"
+
 namespace {
 
 bool SettingOn(ChoiceSetting setting, const Settings& s) {
@@ -35,18 +37,18 @@ QuickChoiceList MakeQuickChoiceList() {
         return QuickChoiceItem{command, left, top, 0, 0, label, setting};
     };
     return {{
-        item(32772, 33, 85, u"1週間のログ表示"),
-        item(32775, 124, 85, u"1ヶ月のログ表示"),
-        item(32780, 33, 98, u"1年間のログ表示"),
-        item(32782, 124, 98, u"記事ランキング"),
-        item(32776, 33, 111, u"閲覧終了の通知を%sにする", S::NotifyFinish),
-        item(32777, 33, 136, u"閲覧中のお知らせを%sにする", S::NotifyTime),
-        item(32778, 33, 148, u"時報を%sにする", S::NotifyHour),
-        item(32781, 33, 160, u"記事ランキングを%sにする", S::HistryEnabled),
-        item(32784, 33, 172, u"ボイスを%sにする", S::Voice),
-        item(32779, 33, 196, u"アラーム設定"),
-        item(32774, 124, 196, u"ヘルプを表示"),
-        item(32771, 33, 208, u"バージョン情報"),
+        item(IDM_LOG_WEEK, 33, 85, u"1週間のログ表示"),
+        item(IDM_LOG_MONTH, 124, 85, u"1ヶ月のログ表示"),
+        item(IDM_LOG_YEAR, 33, 98, u"1年間のログ表示"),
+        item(IDM_RANKING, 124, 98, u"記事ランキング"),
+        item(IDM_NOTIFY_FINISH, 33, 111, u"閲覧終了の通知を%sにする", S::NotifyFinish),
+        item(IDM_NOTIFY_TIME, 33, 136, u"閲覧中のお知らせを%sにする", S::NotifyTime),
+        item(IDM_NOTIFY_HOUR, 33, 148, u"時報を%sにする", S::NotifyHour),
+        item(IDM_RANKING_ENABLED, 33, 160, u"記事ランキングを%sにする", S::HistryEnabled),
+        item(IDM_VOICE, 33, 172, u"ボイスを%sにする", S::Voice),
+        item(IDM_ALARM, 33, 196, u"アラーム設定"),
+        item(IDM_HELP, 124, 196, u"ヘルプを表示"),
+        item(IDM_VERSION, 33, 208, u"バージョン情報"),
         item(2, 124, 208, u"終了"),
         item(3, 33, 226, u"キャンセル"),
         QuickChoiceItem{},

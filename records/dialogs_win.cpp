@@ -2,18 +2,17 @@
 
 #include <string>
 
+#include "common/boundary.h"
 #include "common/message_box_win.h"
 #include "common/text_win.h"
 #include "records/daily_log_win.h"
 #include "records/ranking_win.h"
 #include "records/registry_win.h"
+#include "resources/resource.h"
 
 namespace {
 
 constexpr wchar_t kCaption[] = L"ヨミトキ";
-constexpr int IDC_LOG_TEXT = 1012;
-constexpr int IDC_DELETE_LOG = 1004;
-constexpr uint32_t kRankingCommand = 32782;
 
 struct LogViewerParams {
     uint32_t command;
@@ -22,11 +21,11 @@ struct LogViewerParams {
 
 int DaysFor(uint32_t command) {
     switch (command) {
-        case 32772:
+        case IDM_LOG_WEEK:
             return 7;
-        case 32775:
+        case IDM_LOG_MONTH:
             return 30;
-        case 32780:
+        case IDM_LOG_YEAR:
             return 365;
         default:
             return 0;
@@ -38,7 +37,7 @@ int DaysFor(uint32_t command) {
 bool FillLogViewer(HWND dialog, uint32_t command) {
     HWND edit = GetDlgItem(dialog, IDC_LOG_TEXT);
     REGW key;
-    if (command == kRankingCommand) {
+    if (command == IDM_RANKING) {
         if (!key.OpenKey(RankKey, OpenReadOnly)) {
             ShowMessageBox(
                 nullptr,
@@ -64,7 +63,7 @@ bool FillLogViewer(HWND dialog, uint32_t command) {
     return true;
 }
 
-INT_PTR CALLBACK LogViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleLogViewerMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             auto* params = reinterpret_cast<LogViewerParams*>(lParam);
@@ -89,7 +88,7 @@ INT_PTR CALLBACK LogViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
                         // The whole key goes, not only the days shown.
                         RegDeleteKeyW(
                             HKEY_CURRENT_USER,
-                            AsWide(params->command == kRankingCommand ? RankKey : LogKey));
+                            AsWide(params->command == IDM_RANKING ? RankKey : LogKey));
                         EndDialog(dialog, IDC_DELETE_LOG);
                     }
                     return TRUE;
@@ -111,11 +110,14 @@ struct AlarmFields {
 };
 
 constexpr AlarmFields kAlarms[] = {
-    {1001, 1000, 1002, 1003, &Settings::Alarm1Enable, &Settings::Alarm1h, &Settings::Alarm1m,
+    {IDC_ALARM1_ENABLED, IDC_ALARM1_HOUR, IDC_ALARM1_MINUTE, IDC_ALARM1_MESSAGE,
+     &Settings::Alarm1Enable, &Settings::Alarm1h, &Settings::Alarm1m,
      &Settings::Alarm1Mes},
-    {1004, 1005, 1006, 1007, &Settings::Alarm2Enable, &Settings::Alarm2h, &Settings::Alarm2m,
+    {IDC_ALARM2_ENABLED, IDC_ALARM2_HOUR, IDC_ALARM2_MINUTE, IDC_ALARM2_MESSAGE,
+     &Settings::Alarm2Enable, &Settings::Alarm2h, &Settings::Alarm2m,
      &Settings::Alarm2Mes},
-    {1008, 1009, 1010, 1011, &Settings::Alarm3Enable, &Settings::Alarm3h, &Settings::Alarm3m,
+    {IDC_ALARM3_ENABLED, IDC_ALARM3_HOUR, IDC_ALARM3_MINUTE, IDC_ALARM3_MESSAGE,
+     &Settings::Alarm3Enable, &Settings::Alarm3h, &Settings::Alarm3m,
      &Settings::Alarm3Mes},
 };
 
@@ -128,7 +130,7 @@ std::u16string EditText(HWND dialog, int id) {
     return std::u16string(AsU16(text));
 }
 
-INT_PTR CALLBACK AlarmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleAlarmMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -172,6 +174,17 @@ INT_PTR CALLBACK AlarmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         default:
             return FALSE;
     }
+}
+
+// A dialog whose handling failed for want of memory answers "not handled".
+INT_PTR CALLBACK LogViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CatchAtBoundary<INT_PTR>(
+        FALSE, [&] { return HandleLogViewerMessage(dialog, message, wParam, lParam); });
+}
+
+INT_PTR CALLBACK AlarmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CatchAtBoundary<INT_PTR>(
+        FALSE, [&] { return HandleAlarmMessage(dialog, message, wParam, lParam); });
 }
 
 }  // namespace

@@ -8,13 +8,10 @@
 
 #include "records/settings.h"
 
-// Dialog template ids in the program's own resources.
-inline constexpr int IDD_LOGVIEWER = 136;
-inline constexpr int IDD_ALARM = 137;
-
-// Opens the log viewer modally for the menu command that asked for it (32772 week, 32775
-// month, 32780 year, 32782 ranking). saveSettings saves the settings and the day's total,
-// with the dialog as the owner of its message boxes, before anything is read.
+// Opens the log viewer modally for the menu command that asked for it (IDM_LOG_WEEK,
+// IDM_LOG_MONTH, IDM_LOG_YEAR: the log summed over 7, 30 or 365 days; IDM_RANKING: the
+// ranking). saveSettings saves the settings and the day's total, with the dialog as the
+// owner of its message boxes, before anything is read.
 INT_PTR OpenLogViewer(HINSTANCE instance, HWND owner, uint32_t command,
                       std::function<void(HWND dialog)> saveSettings);
 
