@@ -5,24 +5,19 @@
 // when its first character, the change marker, differs from the marker read last, so a file
 // nobody rewrites any more (Firefox closed) stops counting after one read.
 //
-// File layout, UTF-16 little-endian: an optional byte-order mark, the marker, one separator
-// character (skipped unread), then the address up to the end of the file or a NUL. Nothing
-// is stripped from the end: a line end after the address is part of it.
+// The separator is skipped unread, and nothing is stripped from the end: a line end after
+// the address is part of it.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "common/helper_file_format.h"
 #include "watch/address_match.h"
 
-// At most this much of a file is read (2099 units, mark included); a longer file is judged
-// by its head.
-inline constexpr std::size_t kHelperReadBytes = 4198;
 // LastHelperMarker before any file has been read: no writer uses it.
 inline constexpr char16_t kNoHelperMarker = u'\xFFFF';
-inline constexpr char16_t kByteOrderMark = u'\xFEFF';
-inline constexpr std::u16string_view kHelperFileName = u"ymthelp_urltext.txt";
 // Expanded from the environment; ends with the separator.
 inline constexpr std::u16string_view kFirefoxProfileRoot =
     u"%APPDATA%\\Mozilla\\Firefox\\Profiles\\";

@@ -1,21 +1,15 @@
 #pragma once
-// The address file the program reads in a Firefox profile folder: UTF-16 little-endian
-// with the byte-order mark, a change marker, one separator, the address, nothing after.
-// The program counts a read only when the marker differs from the one it read before, so
-// every rewrite must carry a marker other than the previous one.
+// Writing the address file the program reads in a Firefox profile folder: always with the
+// byte-order mark, and nothing after the address.
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
-inline constexpr char16_t kHelperFileName[] = u"ymthelp_urltext.txt";
+#include "common/helper_file_format.h"
 
-// The program reads at most this many UTF-16 units of the file, byte-order mark included;
-// an address is cut to what fits after the mark, the marker and the separator.
-inline constexpr std::size_t kHelperReadUnits = 2099;
+// An address is cut to what the program reads after the mark, the marker and the separator.
 inline constexpr std::size_t kMaxAddressUnits = kHelperReadUnits - 3;
-
-inline constexpr char16_t kHelperSeparator = u' ';
 
 // The markers written in turn. None of them is U+FEFF (a mark), U+0000 (what an empty
 // file reads as) or U+FFFF (what the program holds before its first read).
