@@ -11,6 +11,7 @@
 #include "character/window_timers_win.h"
 #include "clock/notifications.h"
 #include "clock/viewing_clock.h"
+#include "common/handles_win.h"
 #include "records/settings.h"
 #include "watch/address_match.h"
 #include "watch/browser_watch_win.h"
@@ -32,7 +33,7 @@ struct App {
     SpeechState speech;
     CurrentArticle article;
     uint32_t SecondsRunning = 0;
-    HMENU AppMenu = nullptr;
+    UniqueHMenu AppMenu;
     HMENU ContextMenu = nullptr;
     bool MenuOpen = false;
     HICON ViewingIcon = nullptr;  // shared icons of the edition plug-in: never destroyed
@@ -57,6 +58,12 @@ std::wstring ProgramPath();
 
 // Saves the settings and the day's total, with owner as the owner of its message boxes.
 bool SaveAppSettings(App& app, HWND owner);
+
+// Registers the classes and creates the character's windows over app.instance and the
+// attached plug-ins; the main window's creation starts the tray icon, the tick and the
+// greeting. False (with the failure told in a box) when the windows cannot be had; then
+// nothing of the app is left running: no timer, no tray icon, no window.
+bool CreateAppWindows(App& app);
 
 // The main window procedure; App* comes in as the creation parameter.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

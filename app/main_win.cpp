@@ -2,20 +2,18 @@
 // settings, the plug-ins, the windows and the message loop, torn down in a fixed order.
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <cstdlib>
 
 #include "app/app_win.h"
 #include "app/startup.h"
+#include "common/boundary.h"
 #include "common/handles_win.h"
 #include "common/message_box_win.h"
 #include "common/text_win.h"
 #include "records/settings_win.h"
+#include "resources/resource.h"
 
 namespace {
-
-constexpr int kMenuResource = 133;
 
 void SetWorkingFolderToProgramFolder() {
     const std::wstring program = ProgramPath();
@@ -73,12 +71,14 @@ int Run(HINSTANCE instance) {
     }
     SetWorkingFolderToProgramFolder();
 
+    // COM outlives the app state: everything the app holds is released before COM goes.
+    const CoInitScope com;
     App app;
     app.instance = instance;
     app.day.date = LocalNow();
     app.day.key = FormatTodayKey(app.day.date);
     std::srand(RandomSeed(GetTickCount(), app.day.date.minute, app.day.date.second));
-    LoadSettings(app.settings, app.clock, app.day.key);
+    LoadSettings(app.settings, app.clock.TodaySeconds, app.day.key);
 
     UniqueHModule edition(AttachEditionPlugin(app));
     if (!edition) {
@@ -94,26 +94,19 @@ int Run(HINSTANCE instance) {
     }
     app.editionModule = edition.get();
     app.voiceModule = voice.get();
-    app.EditionTitle = LoadPluginString(edition.get(), 101);
-    app.EditionLabel = LoadPluginString(edition.get(), 102);
+    app.EditionTitle = LoadPluginString(edition.get(), IDS_EDITION_TITLE);
+    app.EditionLabel = LoadPluginString(edition.get(), IDS_EDITION_LABEL);
 
-    CharacterWindows::RegisterClasses(instance, edition.get(), MainWindowProc);
-    app.character = std::make_unique<CharacterWindows>(
-        CharacterContext{app.speech, app.settings, app.clock, [] { return std::rand(); },
-                         app.SecondsRunning, instance, edition.get(), voice.get(),
-                         [&app](uint32_t command) { RunCommand(app, command); }});
-    if (!app.character->Create(instance, &app)) {
+    if (!CreateAppWindows(app)) {
         voice.reset();
         edition.reset();
         return 0;
     }
-    app.AppMenu = LoadMenuW(instance, MAKEINTRESOURCEW(kMenuResource));
-    app.ContextMenu = GetSubMenu(app.AppMenu, 0);
+    app.AppMenu.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_APPMENU)));
+    app.ContextMenu = GetSubMenu(app.AppMenu.get(), 0);
     if (!app.EditionChoiceEnabled && app.ContextMenu != nullptr) {
         DeleteMenu(app.ContextMenu, 0, MF_BYPOSITION);  // "次回起動時のエディションを選択(&D)"
     }
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
@@ -123,14 +116,12 @@ int Run(HINSTANCE instance) {
     mutex.reset();
     voice.reset();
     edition.reset();
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
     return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 0;
 }
 
 }  // namespace
 
+// Memory that runs out before the message loop ends the program quietly.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    return Run(instance);
+    return CatchAtBoundary(0, [&] { return Run(instance); });
 }

@@ -10,9 +10,13 @@
 #include "app/clock_ports_win.h"
 #include "app/shortcut_win.h"
 #include "app/sibling_win.h"
+#include "app/startup.h"
 #include "app/tray_win.h"
 #include "character/talk_tables.h"
+#include "common/boundary.h"
+#include "common/message_box_win.h"
 #include "records/settings_win.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -22,12 +26,12 @@ struct MarkedCommand {
     bool Settings::*flag;
 };
 constexpr MarkedCommand kMarked[] = {
-    {32776, &Settings::NotifyFinish}, {32777, &Settings::NotifyTime},
-    {32778, &Settings::NotifyHour},   {32781, &Settings::HistryEnabled},
-    {32784, &Settings::Voice},
+    {IDM_NOTIFY_FINISH, &Settings::NotifyFinish},
+    {IDM_NOTIFY_TIME, &Settings::NotifyTime},
+    {IDM_NOTIFY_HOUR, &Settings::NotifyHour},
+    {IDM_RANKING_ENABLED, &Settings::HistryEnabled},
+    {IDM_VOICE, &Settings::Voice},
 };
-constexpr UINT kEditionFirst = 32789;
-constexpr UINT kStartupCommand = 32795;
 
 void AddIdleTrayIcon(App& app, HWND window) {
     if (!app.settings.NoTaskbarIcon) {
@@ -37,16 +41,20 @@ void AddIdleTrayIcon(App& app, HWND window) {
 
 void OnCreate(App& app, HWND window) {
     app.ViewingIcon = static_cast<HICON>(
-        LoadImageW(app.editionModule, MAKEINTRESOURCEW(134), IMAGE_ICON, 0, 0, LR_SHARED));
+        LoadImageW(app.editionModule, MAKEINTRESOURCEW(IDI_VIEWING), IMAGE_ICON, 0, 0, LR_SHARED));
     app.IdleIcon = static_cast<HICON>(
-        LoadImageW(app.editionModule, MAKEINTRESOURCEW(135), IMAGE_ICON, 0, 0, LR_SHARED));
+        LoadImageW(app.editionModule, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED));
     AddIdleTrayIcon(app, window);
     app.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     app.timers = std::make_unique<WindowTimers>(window);
     app.clockPorts = MakeClockPorts(app);
     app.notifications = std::make_unique<Notifications>(
         app.clock, app.speech, app.settings, app.day, *app.timers, [] { return std::rand(); },
-        [&app] { SaveAppSettings(app, app.MainWindow()); });
+        [&app](std::u16string_view dayKey, uint32_t daySeconds) {
+            HWND main = app.MainWindow();
+            SaveSettings(main, app.settings, daySeconds, dayKey,
+                         main != nullptr ? WindowRectOf(main) : WindowRectPort());
+        });
     SetTimer(window, IDT_TICK, 1000, nullptr);
     // No input method on the character: typing never opens a composition window on it.
     ImmAssociateContext(window, nullptr);
@@ -67,10 +75,8 @@ void OnDestroy(App& app, HWND window) {
         app.speech.ActiveSpeechTimer = 0;
     }
     ShowWindow(window, SW_HIDE);
-    if (app.AppMenu != nullptr) {
-        DestroyMenu(app.AppMenu);
-        app.AppMenu = app.ContextMenu = nullptr;
-    }
+    app.ContextMenu = nullptr;
+    app.AppMenu.reset();
     DeleteTrayIcon(window);
     SaveAppSettings(app, window);
     app.settings.Alarm1Mes.reset();
@@ -97,13 +103,11 @@ void ShowContextMenu(App& app, HWND window) {
     }
     if (app.EditionChoiceEnabled) {
         HMENU editions = GetSubMenu(app.ContextMenu, 0);
-        const UINT chosen = app.settings.SelEdition == 1   ? kEditionFirst + 1
-                            : app.settings.SelEdition == 2 ? kEditionFirst + 2
-                                                           : kEditionFirst;
-        CheckMenuRadioItem(editions, kEditionFirst, kEditionFirst + 2, chosen, MF_BYCOMMAND);
+        CheckMenuRadioItem(editions, IDM_EDITION_HINATA, IDM_EDITION_SAZANKA,
+                           CommandOfEdition(app.settings.SelEdition), MF_BYCOMMAND);
     }
     CheckMenuItem(
-        app.ContextMenu, kStartupCommand,
+        app.ContextMenu, IDM_STARTUP_SHORTCUT,
         MF_BYCOMMAND | (ShortcutExists(app.StartupShortcutPath) ? MF_CHECKED : MF_UNCHECKED));
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -143,7 +147,9 @@ POINT PointOf(LPARAM lParam) {
 
 }  // namespace
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
@@ -188,6 +194,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MOUSEMOVE:
             app.character->OnMouseMove(PointOf(lParam));
             return 0;
+        case WM_SETCURSOR:
+            if (app.character->OnSetCursor(LOWORD(lParam))) {
+                return TRUE;
+            }
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
             app.character->OnButtonDown(PointOf(lParam), message == WM_LBUTTONDOWN);
@@ -204,6 +215,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CatchAtBoundary<LRESULT>(
+        0, [&] { return HandleMainMessage(window, message, wParam, lParam); });
+}
+
 LocalTime LocalNow() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -216,8 +234,47 @@ std::wstring ProgramPath() {
     return (n == 0 || n >= 520) ? std::wstring() : std::wstring(path, n);
 }
 
+bool CreateAppWindows(App& app) {
+    CharacterWindows::RegisterClasses(app.instance, app.editionModule, MainWindowProc);
+    app.character = std::make_unique<CharacterWindows>(CharacterContext{
+        app.speech, app.settings, [] { return std::rand(); }, app.SecondsRunning, app.instance,
+        app.editionModule, app.voiceModule, [&app](uint32_t command) { RunCommand(app, command); },
+        [&app](uint32_t kind) {
+            if (kind == IDT_FINISHNOTICE) {
+                FinishNoticeEnded(app.clock);
+            } else if (IsFarewell(kind)) {
+                DestroyWindow(app.MainWindow());  // its destruction ends the program
+            }
+        }});
+    switch (app.character->Create(app.instance, &app)) {
+        case CharacterWindows::CreateResult::Created:
+            return true;
+        case CharacterWindows::CreateResult::NoMainWindow:
+            return false;
+        case CharacterWindows::CreateResult::NoBalloon:
+            break;
+    }
+    // The main window's creation has started the tick, the greeting and the tray icon: all
+    // of it stops before the box, whose loop would otherwise run the tick and draw the
+    // greeting without a balloon.
+    HWND window = app.MainWindow();
+    KillTimer(window, IDT_TICK);
+    if (app.timers) {
+        StopRunningSpeech(app.speech, *app.timers);
+        app.speech.ActiveSpeechTimer = 0;
+    }
+    // Windows leaves the icon of a destroyed window in the notification area until the
+    // pointer passes over it (Wine removes it with the window): it goes explicitly.
+    DeleteTrayIcon(window);
+    // Nothing ran that needs saving: the window goes without the teardown of a run.
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+    ShowMessageBox(nullptr, L"子ウィンドウの生成に失敗しました。", kCaption, MB_OK | MB_ICONERROR);
+    return false;
+}
+
 bool SaveAppSettings(App& app, HWND owner) {
     HWND main = app.MainWindow();
-    return SaveSettings(owner, app.settings, app.clock, app.day.key,
+    return SaveSettings(owner, app.settings, app.clock.TodaySeconds, app.day.key,
                         main != nullptr ? WindowRectOf(main) : WindowRectPort());
 }

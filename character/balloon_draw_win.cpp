@@ -2,6 +2,7 @@
 // list on the balloon window, and the balloon window's own procedure.
 #include "character/balloon_text.h"
 #include "character/character_window_win.h"
+#include "common/boundary.h"
 #include "common/text_win.h"
 
 namespace {
@@ -154,7 +155,9 @@ void CharacterWindows::PaintBalloon() {
     }
 }
 
-LRESULT CALLBACK BalloonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT HandleBalloonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
@@ -174,4 +177,11 @@ LRESULT CALLBACK BalloonWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK BalloonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CatchAtBoundary<LRESULT>(
+        0, [&] { return HandleBalloonMessage(window, message, wParam, lParam); });
 }

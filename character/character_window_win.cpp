@@ -2,6 +2,7 @@
 
 #include "character/picture_choice.h"
 #include "common/message_box_win.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -9,14 +10,6 @@ namespace {
 // rectangle's right edge itself lies just outside the window.)
 POINT TopRight(const RECT& r) {
     return {r.right - 1, r.top};
-}
-
-RECT PrimaryWorkArea() {
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-        work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    return work;
 }
 
 constexpr UINT kShowInPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
@@ -30,8 +23,8 @@ CharacterWindows::CharacterWindows(CharacterContext ctx) : m_ctx(std::move(ctx))
 void CharacterWindows::RegisterClasses(HINSTANCE instance, HMODULE editionModule,
                                        WNDPROC mainProc) {
     // LoadIconW gives the system's large-icon size, shared (never destroyed).
-    HICON icon =
-        editionModule != nullptr ? LoadIconW(editionModule, MAKEINTRESOURCEW(130)) : nullptr;
+    HICON icon = editionModule != nullptr ? LoadIconW(editionModule, MAKEINTRESOURCEW(IDI_EDITION))
+                                          : nullptr;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -49,7 +42,7 @@ void CharacterWindows::RegisterClasses(HINSTANCE instance, HMODULE editionModule
     RegisterClassExW(&wc);
 }
 
-bool CharacterWindows::Create(HINSTANCE instance, void* createParam) {
+CharacterWindows::CreateResult CharacterWindows::Create(HINSTANCE instance, void* createParam) {
     m_pictures = LoadPictureSet(m_ctx.programModule, m_ctx.editionModule);
 
     Settings& s = m_ctx.settings;
@@ -58,7 +51,7 @@ bool CharacterWindows::Create(HINSTANCE instance, void* createParam) {
     const bool stored = s.WindowLeft != PositionUnset && s.WindowTop != PositionUnset;
     if (!stored || MonitorFromPoint(TopRight(RECT{x, y, x + kCharacterWidth, y}),
                                     MONITOR_DEFAULTTONULL) == nullptr) {
-        const RECT work = PrimaryWorkArea();
+        const RECT work = PrimaryWorkArea(m_monitors);
         x = work.right - kCharacterWidth;
         y = work.bottom - kCharacterHeight;
         s.WindowLeft = x;
@@ -79,7 +72,7 @@ bool CharacterWindows::Create(HINSTANCE instance, void* createParam) {
     if (m_main == nullptr) {
         ShowMessageBox(nullptr, L"ウィンドウの生成に失敗しました。", kProgramTitle,
                        MB_OK | MB_ICONERROR);
-        return false;
+        return CreateResult::NoMainWindow;
     }
     m_windowTimers.emplace(m_main);
 
@@ -91,10 +84,7 @@ bool CharacterWindows::Create(HINSTANCE instance, void* createParam) {
                         kBalloonWindowClass, kProgramTitle, WS_POPUP, x, y, kCharacterWidth,
                         kCharacterHeight, m_main, nullptr, instance, this);
     if (m_balloon == nullptr) {
-        // The main window goes with the process.
-        ShowMessageBox(nullptr, L"子ウィンドウの生成に失敗しました。", kProgramTitle,
-                       MB_OK | MB_ICONERROR);
-        return false;
+        return CreateResult::NoBalloon;
     }
     SetLayeredWindowAttributes(m_balloon, RGB(255, 255, 255), 0, LWA_COLORKEY | LWA_ALPHA);
     m_balloonAlpha = 0;
@@ -104,7 +94,7 @@ bool CharacterWindows::Create(HINSTANCE instance, void* createParam) {
     UpdateWindow(m_main);
     ShowWindow(m_balloon, SW_SHOWNORMAL);
     UpdateWindow(m_balloon);
-    return true;
+    return CreateResult::Created;
 }
 
 TimerPort& CharacterWindows::Timers() {
@@ -122,21 +112,18 @@ void CharacterWindows::PlaceWindow() {
     GetWindowRect(m_main, &r);
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
-    HMONITOR monitor = MonitorFromPoint(TopRight(r), MONITOR_DEFAULTTONULL);
+    RECT work{};
     int x = r.left;
     int y = r.top;
     UINT flags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
-    if (monitor != nullptr) {
-        MONITORINFO info{};
-        info.cbSize = sizeof info;
-        GetMonitorInfoW(monitor, &info);
-        if (r.bottom == info.rcWork.bottom) {
+    if (MonitorWorkArea(MonitorFromPoint(TopRight(r), MONITOR_DEFAULTTONULL), work, m_monitors)) {
+        if (r.bottom == work.bottom) {
             flags |= SWP_NOMOVE;
         } else {
-            y = info.rcWork.bottom - h;
+            y = work.bottom - h;
         }
     } else {
-        const RECT work = PrimaryWorkArea();
+        work = PrimaryWorkArea(m_monitors);
         x = work.right - w;
         y = work.bottom - h;
     }
@@ -189,7 +176,7 @@ void CharacterWindows::SpeechTick(uint32_t kind) {
             const bool complete = DrawBalloonText(dc.get(), pictureChanged);
             if (kind == IDT_QUICKMENU && complete) {
                 PresentFrame(m_pictures.Get({PictureRole::Click, 0}), 255);
-                DrawQuickChoiceList(m_balloon, dc.get());
+                m_hoveredChoice = DrawQuickChoiceList(m_balloon, dc.get());
                 // The list waits for a choice; the count-down below leaves c at 29.
                 speech.SpeechStep = kFadeSteps;
                 Timers().StopTimer(kind);
@@ -211,14 +198,8 @@ void CharacterWindows::EndSpeech(uint32_t kind) {
     Timers().StopTimer(kind);
     speech.ActiveSpeechTimer = 0;
     ShowWindow(m_main, SW_HIDE);
-    if (kind == IDT_FINISHNOTICE) {
-        // Reading has resumed meanwhile: the stretch goes on.
-        if (m_ctx.clock.WatchCountdown == 0) {
-            m_ctx.clock.ContinuousSeconds = 0;
-        }
-    } else if (IsFarewell(kind)) {
-        // The app's destruction handling ends the program.
-        DestroyWindow(m_main);
+    if (m_ctx.speechEnded) {
+        m_ctx.speechEnded(kind);
     }
 }
 
@@ -240,7 +221,16 @@ void CharacterWindows::SkipSpeech() {
 }
 
 void CharacterWindows::SetChoiceCursor(int hovered) {
+    m_hoveredChoice = hovered;
     SetCursor(hovered < 0 ? m_arrow : m_hand);
+}
+
+bool CharacterWindows::OnSetCursor(UINT hitTest) {
+    if (hitTest != HTCLIENT || !QuickMenuWaiting()) {
+        return false;
+    }
+    SetCursor(m_hoveredChoice < 0 ? m_arrow : m_hand);
+    return true;
 }
 
 void CharacterWindows::OnMouseMove(POINT client) {
@@ -260,7 +250,7 @@ void CharacterWindows::OnButtonDown(POINT client, bool left) {
         if (command == 0) {
             return;
         }
-        SetCursor(m_arrow);
+        SetChoiceCursor(-1);
         // The fade-out follows from c = 29 while the command runs (it may open a dialog).
         m_quickTimerStopped = false;
         Timers().StartTimer(IDT_QUICKMENU, kSpeechPeriodMs);
@@ -273,13 +263,12 @@ void CharacterWindows::OnButtonDown(POINT client, bool left) {
 }
 
 void CharacterWindows::OnMoving(RECT& proposed) {
-    HMONITOR monitor = MonitorFromPoint(TopRight(proposed), MONITOR_DEFAULTTONEAREST);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) {
+    RECT work{};
+    if (!MonitorWorkArea(MonitorFromPoint(TopRight(proposed), MONITOR_DEFAULTTONEAREST), work,
+                         m_monitors)) {
         return;
     }
-    const LONG shift = info.rcWork.bottom - proposed.bottom;
+    const LONG shift = work.bottom - proposed.bottom;
     proposed.top += shift;
     proposed.bottom += shift;
 }

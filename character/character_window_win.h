@@ -12,9 +12,9 @@
 #include "character/quick_choice.h"
 #include "character/speech.h"
 #include "character/window_timers_win.h"
-#include "clock/viewing_clock.h"
 #include "common/handles_win.h"
 #include "common/random_port.h"
+#include "common/work_area_win.h"
 #include "records/settings.h"
 #include "voice/voice_player_win.h"
 
@@ -34,13 +34,15 @@ inline constexpr wchar_t kProgramTitle[] = L"ヨミトキ";
 struct CharacterContext {  // all owned by the app
     SpeechState& speech;
     Settings& settings;
-    ViewingClock& clock;
     RandomDraw draw;
     const uint32_t& secondsRunning;
     HMODULE programModule;
     HMODULE editionModule;
     HMODULE voiceModule;
     std::function<void(uint32_t command)> runCommand;  // the context-menu command handler
+    // Called when a speech of this kind has run out and the window is hidden: what follows
+    // the end of a speech (a stretch closed, the program ended) is the app's to decide.
+    std::function<void(uint32_t kind)> speechEnded;
     // The speech timers; null means the main window's own (WindowTimers). Tests record.
     TimerPort* timers = nullptr;
 };
@@ -71,13 +73,16 @@ class CharacterWindows {
     // registration goes unreported: the window's creation then fails.
     static void RegisterClasses(HINSTANCE instance, HMODULE editionModule, WNDPROC mainProc);
 
+    enum class CreateResult { Created, NoMainWindow, NoBalloon };
     // Loads the pictures, finds the initial position (writing WindowLeft/Top when it had to
     // take the default), creates the main window (createParam as its creation parameter;
     // the app's creation handling runs inside, while MainWindow() is still null: it works
     // with the handle it is given), shows the first frame at alpha 0, creates the balloon
     // window with its colour key, and shows both. Creates the balloon font and takes the
-    // cursors first. On failure shows the error box and returns false.
-    bool Create(HINSTANCE instance, void* createParam);
+    // cursors first. NoMainWindow has shown its error box. NoBalloon has shown nothing and
+    // drawn nothing: the main window, with what its creation started, is the caller's to
+    // take down before it tells the user.
+    CreateResult Create(HINSTANCE instance, void* createParam);
 
     HWND MainWindow() const { return m_main; }
     HWND BalloonWindow() const { return m_balloon; }
@@ -89,6 +94,10 @@ class CharacterWindows {
     bool QuickMenuWaiting() const;
 
     void OnMouseMove(POINT client);
+    // WM_SETCURSOR over the client area while the command list waits: keeps the cursor of
+    // the last move (the hand over an item), where the class cursor would flicker in
+    // between. False when the window's default answer should run.
+    bool OnSetCursor(UINT hitTest);
     // Presses on the balloon part: a choice of the waiting command list, or cutting the
     // running speech short.
     void OnButtonDown(POINT client, bool left);
@@ -122,6 +131,7 @@ class CharacterWindows {
     const QuickChoiceList& QuickChoices() const { return m_choices; }
     HFONT BalloonFont() const { return static_cast<HFONT>(m_font.get()); }
     VoicePlayer& Voice() { return m_voice; }
+    MonitorApi& Monitors() { return m_monitors; }
     void SetObserver(CharacterObserver* observer) { m_observer = observer; }
 
   private:
@@ -141,10 +151,12 @@ class CharacterWindows {
     HCURSOR m_hand = nullptr;
     QuickChoiceList m_choices = MakeQuickChoiceList();
     bool m_quickTimerStopped = false;
+    int m_hoveredChoice = -1;
     // A memory context kept for the picture updates, which come every 17 ms.
     UniqueHdc m_memoryDc;
     uint8_t m_balloonAlpha = 0;
     bool m_balloonAlphaSet = false;
     VoicePlayer m_voice;
+    MonitorApi m_monitors;
     CharacterObserver* m_observer = nullptr;
 };

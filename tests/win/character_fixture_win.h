@@ -96,10 +96,10 @@ class Harness {
         settings.WindowLeft = PositionUnset;
         settings.WindowTop = PositionUnset;
         windows = std::make_unique<CharacterWindows>(CharacterContext{
-            speech, settings, clock, [this] { return draws.empty() ? 0 : draws.front(); }, seconds,
+            speech, settings, [this] { return draws.empty() ? 0 : draws.front(); }, seconds,
             GetModuleHandleW(nullptr), m_edition.get(), m_voice.get(),
             [this](uint32_t command) { commands.push_back(command); },
-            realTimers ? nullptr : &timers});
+            [this](uint32_t kind) { ended.push_back(kind); }, realTimers ? nullptr : &timers});
         windows->SetObserver(&rec);
         windows->Voice().playSound = RecordPlaySound;
         SoundCalls().clear();
@@ -112,7 +112,10 @@ class Harness {
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;
 
-    bool Create() { return windows->Create(GetModuleHandleW(nullptr), this); }
+    bool Create() {
+        return windows->Create(GetModuleHandleW(nullptr), this) ==
+               CharacterWindows::CreateResult::Created;
+    }
 
     // Starts a speech the way every caller does: the running one is stopped first.
     void Say(const char16_t* text, uint32_t kind, uint32_t voice) {
@@ -151,10 +154,10 @@ class Harness {
 
     SpeechState speech;
     Settings settings;
-    ViewingClock clock;
     uint32_t seconds = 0;
     std::vector<int> draws;
     std::vector<uint32_t> commands;
+    std::vector<uint32_t> ended;  // speeches reported as run out
     RecordingTimers timers;
     Recorder rec;
     std::unique_ptr<CharacterWindows> windows;

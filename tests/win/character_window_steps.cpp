@@ -139,7 +139,8 @@ TEST(CharacterWindows, AWindowThatCannotBeCreatedIsReportedOnce) {
     });
     Harness h;
     // A module without the classes: the instance given does not own them.
-    const bool created = h.windows->Create(reinterpret_cast<HINSTANCE>(0x1000), nullptr);
+    const bool created = h.windows->Create(reinterpret_cast<HINSTANCE>(0x1000), nullptr) !=
+                         CharacterWindows::CreateResult::NoMainWindow;
     SetMessageBoxHookForTesting({});
     if (created) {
         GTEST_SKIP() << "the system created the window anyway";
@@ -388,8 +389,13 @@ TEST(QuickMenu, TheListWaitsWithoutATimerAndCancelFadesOut) {
     EXPECT_TRUE(h.commands.empty());
     EXPECT_TRUE(h.windows->QuickMenuWaiting());
 
-    // Hovering highlights; away from the items nothing is.
+    // Hovering highlights, and the hand stays when the system asks for the cursor again
+    // before the next move; away from the items nothing is highlighted.
     h.windows->OnMouseMove(onCancel);
+    SetCursor(nullptr);
+    EXPECT_TRUE(h.windows->OnSetCursor(HTCLIENT));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_FALSE(h.windows->OnSetCursor(HTCAPTION));
     h.windows->OnMouseMove({5, 5});
     ASSERT_EQ(h.rec.choiceDraws.size(), 3u);
     EXPECT_EQ(h.rec.choiceDraws[1], 13);
@@ -430,26 +436,19 @@ TEST(QuickMenu, VoiceItemNamesTheOtherState) {
     }
 }
 
-TEST(SpeechEnd, AFarewellDestroysTheMainWindowOtherSpeechesOnlyHide) {
-    Harness h;
-    ASSERT_TRUE(h.Create());
-    h.Say(u"またね。", IDT_FAREWELL + 2, 240);
-    h.StepTo(100);
-    h.windows->OnButtonDown({5, 5}, true);  // cut short: the program ends sooner
-    h.RunToEnd();
-    EXPECT_TRUE(h.destroyed);
-    EXPECT_FALSE(IsWindow(h.windows->MainWindow()));
-}
-
-TEST(SpeechEnd, TheFinishNoticeEndsTheStretchUnlessReadingResumed) {
-    for (int16_t countdown : {0, 3}) {
+// What follows a speech's end is the app's: the windows only hide and report the kind,
+// also for a farewell cut short.
+TEST(SpeechEnd, EverySpeechHidesAndReportsItsKindOnce) {
+    for (uint32_t kind :
+         {uint32_t{IDT_FAREWELL + 2}, uint32_t{IDT_FINISHNOTICE}, uint32_t{IDT_ELAPSED}}) {
         Harness h;
         ASSERT_TRUE(h.Create());
-        h.clock.ContinuousSeconds = 1234;
-        h.clock.WatchCountdown = countdown;
-        h.Say(u"おつかれさまでした。", IDT_FINISHNOTICE, 160);
+        h.Say(u"またね。", kind, 240);
+        h.StepTo(100);
+        h.windows->OnButtonDown({5, 5}, true);
         h.RunToEnd();
-        EXPECT_EQ(h.clock.ContinuousSeconds, countdown == 0 ? 0u : 1234u);
+        EXPECT_EQ(h.ended, std::vector<uint32_t>{kind});
+        EXPECT_FALSE(IsWindowVisible(h.windows->MainWindow()));
         EXPECT_FALSE(h.destroyed);
     }
 }
@@ -490,6 +489,23 @@ TEST(Placement, TheFirstStepSetsTheWindowOnTheWorkAreaBottom) {
     r = WindowRect(main);
     EXPECT_EQ(r.left, work.right - 420);
     EXPECT_EQ(r.top, work.bottom - 350);
+    h.RunToEnd();
+
+    // A monitor that gives no work area, and no SPI_GETWORKAREA either: the primary
+    // monitor's work area, never a rectangle that was not filled in.
+    h.windows->Monitors().getMonitorInfo = [](HMONITOR, LPMONITORINFO) -> BOOL { return FALSE; };
+    h.windows->Monitors().systemParametersInfo = [](UINT, UINT, PVOID, UINT) -> BOOL {
+        return FALSE;
+    };
+    SetWindowPos(main, nullptr, 100, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    h.Say(u"テスト", IDT_ELAPSED, 0);
+    h.Step();
+    MONITORINFO primary{};
+    primary.cbSize = sizeof primary;
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+    r = WindowRect(main);
+    EXPECT_EQ(r.left, primary.rcWork.right - 420);
+    EXPECT_EQ(r.bottom, primary.rcWork.bottom);
 }
 
 TEST(Dragging, KeepsTheBottomOnTheWorkAreaAndCarriesTheBalloon) {

@@ -1,0 +1,88 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/app_win.h"
+#include "common/handles_win.h"
+#include "common/message_box_win.h"
+#include "scratch_registry_win.h"
+
+namespace {
+
+// The tray icons of this process (under Wine, child windows of its standalone tray).
+int OwnTrayIcons() {
+    struct Count {
+        int n = 0;
+    } count;
+    EnumWindows(
+        [](HWND top, LPARAM p) -> BOOL {
+            EnumChildWindows(
+                top,
+                [](HWND w, LPARAM q) -> BOOL {
+                    wchar_t name[64] = {};
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    GetClassNameW(w, name, 64);
+                    if (pid == GetCurrentProcessId() &&
+                        std::wstring(name) == L"__winex11_tray_icon") {
+                        ++reinterpret_cast<Count*>(q)->n;
+                    }
+                    return TRUE;
+                },
+                p);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_NCCREATE ? FALSE : DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The balloon window cannot be created: its class is taken by one whose windows refuse to be
+// made. Whatever the main window's creation started is stopped before the user is told, and
+// nothing runs or draws while the box is open.
+TEST(AppStart, ABalloonThatCannotBeCreatedLeavesNothingRunning) {
+    ScratchCurrentUser registry(L"AppStart");
+    WNDCLASSEXW refusing{};
+    refusing.cbSize = sizeof refusing;
+    refusing.lpfnWndProc = RefuseCreation;
+    refusing.hInstance = GetModuleHandleW(nullptr);
+    refusing.lpszClassName = L"ytm_tan_ee_child";
+    ASSERT_NE(RegisterClassExW(&refusing), 0);
+
+    UniqueHModule edition(LoadLibraryW(L"ymthinata.dll"));
+    UniqueHModule voice(LoadLibraryW(L"ymtvoice.dll"));
+    App app;
+    app.instance = GetModuleHandleW(nullptr);
+    app.editionModule = edition.get();
+    app.voiceModule = voice.get();
+
+    std::vector<std::wstring> boxes;
+    bool quietDuringBox = true;
+    SetMessageBoxHookForTesting([&](const RecordedMessageBox& box) {
+        boxes.push_back(box.text);
+        // The box's loop: a tick or a speech step would run here if its timer still did.
+        const DWORD until = GetTickCount() + 1300;
+        MSG msg;
+        while (GetTickCount() < until) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&msg);
+            }
+            Sleep(10);
+        }
+        quietDuringBox = app.SecondsRunning == 0 && app.speech.ActiveSpeechTimer == 0 &&
+                         OwnTrayIcons() == 0 && FindWindowW(kMainClass, nullptr) == nullptr;
+        return IDOK;
+    });
+    EXPECT_FALSE(CreateAppWindows(app));
+    SetMessageBoxHookForTesting({});
+
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"子ウィンドウの生成に失敗しました。"});
+    EXPECT_TRUE(quietDuringBox);
+    EXPECT_EQ(app.SecondsRunning, 0u);
+    UnregisterClassW(L"ytm_tan_ee_child", GetModuleHandleW(nullptr));
+}
+
+}  // namespace
