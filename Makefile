@@ -2,12 +2,13 @@
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: test bootstrap native fuzz fuzz-short windows bench soak format format-check voices art contact-sheet dist run
+.PHONY: test bootstrap native fuzz fuzz-short windows lint bench soak format format-check voices art contact-sheet dist run
 
 test: bootstrap
 	$(MAKE) native
 	$(MAKE) fuzz-short
 	$(MAKE) windows
+	$(MAKE) lint
 	$(MAKE) format-check
 
 bootstrap:
@@ -39,6 +40,11 @@ windows:
 	cmake --preset windows
 	cmake --build --preset windows
 	$(XVFB) ctest --preset windows
+
+# The layers' include order, and clang-tidy over the program's own code (.clang-tidy), from
+# the compile databases of the native and the windows builds.
+lint:
+	tools/lint
 
 # Benchmarks: portable code natively and optimised, then Win32 code under Wine.
 bench: bootstrap

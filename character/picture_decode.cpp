@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -110,7 +111,7 @@ bool DecodeScrambledPictureInto(const uint8_t* data, size_t size, uint8_t key, i
             const png_bytep row = rows[j];
             uint32_t* line = target + static_cast<size_t>(height - 1 - j) * stride;
             for (int x = 0; x < width; ++x) {
-                const png_bytep p = row + 4 * x;
+                const png_bytep p = row + static_cast<ptrdiff_t>(4) * x;
                 line[x] = PremultiplyPixel(p[0], p[1], p[2], p[3]);
             }
         }

@@ -4,7 +4,7 @@ set(scramble_tool ${CMAKE_BINARY_DIR}/host/scramble)
 add_custom_command(
   OUTPUT ${scramble_tool}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
-  COMMAND c++ -std=c++17 -O2 -I${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tools/scramble.cpp
+  COMMAND c++ -std=c++20 -O2 -Wall -Wextra -Werror -I${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tools/scramble.cpp
           -o ${scramble_tool}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/scramble.cpp ${PROJECT_SOURCE_DIR}/common/scramble.h
   COMMENT "Building the host scrambler")

@@ -7,11 +7,11 @@
 namespace {
 
 // More than the program reads, so that a file of ours is always read whole.
-constexpr std::size_t kMaxHelperFileBytes = 64 * 1024;
+constexpr std::size_t kMaxHelperFileBytes = std::size_t{64} * 1024;
 
 }  // namespace
 
-HostPorts MakeHostPorts(std::u16string root) {
+HostPorts MakeHostPorts(const std::u16string& root) {
     HostPorts ports;
     ports.find_profile = [root](std::u16string_view identity) {
         return FindProfileFolder(root, identity);

@@ -9,7 +9,7 @@
 #include "helper/host/native_frames.h"
 
 // Ports that find profiles under root (see FirefoxProfilesRoot) and write only there.
-HostPorts MakeHostPorts(std::u16string root);
+HostPorts MakeHostPorts(const std::u16string& root);
 
 // Reads from a pipe or file handle (standard input when Firefox starts the host); a broken
 // pipe counts as the end of the input.
