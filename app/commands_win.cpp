@@ -8,8 +8,8 @@
 
 #include "app/app_win.h"
 #include "app/help_win.h"
-#include "app/startup.h"
 #include "app/shortcut_win.h"
+#include "app/startup.h"
 #include "app/version_text.h"
 #include "character/talk_tables.h"
 #include "common/message_box_win.h"
@@ -48,17 +48,17 @@ void ToggleStartupShortcut(App& app) {
     HWND owner = app.MainWindow();
     const std::wstring& path = app.StartupShortcutPath;
     if (ShortcutExists(path)) {
-        if (ShowMessageBox(owner, L"スタートアップのショートカットを削除しますか?", kCaption,
+        if (ShowMessageBox(owner, L"スタートアップのショートカットを削除しますか?", kProgramName,
                            MB_YESNO | MB_ICONQUESTION) != IDYES) {
             return;
         }
         if (DeleteFileW(path.c_str())) {
             ShowMessageBox(owner, WithPath(L"ショートカットを削除しました。\n\n", path).c_str(),
-                           kCaption, MB_ICONINFORMATION);
+                           kProgramName, MB_ICONINFORMATION);
         } else {
             ShowMessageBox(owner,
                            WithPath(L"ショートカットの削除に失敗しました。\n\n", path).c_str(),
-                           kCaption, MB_ICONERROR);
+                           kProgramName, MB_ICONERROR);
         }
         return;
     }
@@ -66,17 +66,17 @@ void ToggleStartupShortcut(App& app) {
                        L"このユーザーへログオンしたときに、ヨミトキを起動できるようにしますか?"
                        L"\r\n\r\n※[はい]を押すと、このユーザーのスタートメニュー内のスタートアップ"
                        L"に、ヨミトキへのショートカットを作成します。",
-                       kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                       kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
     if (!path.empty() && CreateShortcut(path, ProgramPath())) {
         ShowMessageBox(
             owner,
             WithPath(L"下記の位置にヨミトキのショートカットを作成しました。\r\n\r\n", path).c_str(),
-            kCaption, MB_ICONINFORMATION);
+            kProgramName, MB_ICONINFORMATION);
     } else {
         ShowMessageBox(owner, WithPath(L"ショートカットの作成に失敗しました。\n\n", path).c_str(),
-                       kCaption, MB_ICONERROR);
+                       kProgramName, MB_ICONERROR);
     }
 }
 
@@ -138,7 +138,6 @@ void RunCommand(App& app, uint32_t command) {
         case IDM_LOG_MONTH:
         case IDM_LOG_YEAR:
         case IDM_RANKING:
-            app.LogViewCommand = command;
             OpenLogViewer(app.instance, app.MainWindow(), command,
                           [&app](HWND owner) { SaveAppSettings(app, owner); });
             break;

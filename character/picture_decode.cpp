@@ -69,24 +69,6 @@ uint32_t PremultiplyPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     return uint32_t{a} << 24 | pr << 16 | pg << 8 | pb;
 }
 
-bool DecodeScrambledPicture(const uint8_t* data, size_t size, uint8_t key, int width, int height,
-                            PixelImage& out) {
-    out = {};
-    if (data == nullptr || width <= 0 || height <= 0) {
-        return false;
-    }
-    PixelImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height);
-    if (!DecodeScrambledPictureInto(data, size, key, width, height, image.pixels.data(),
-                                    static_cast<size_t>(width))) {
-        return false;
-    }
-    out = std::move(image);
-    return true;
-}
-
 bool DecodeScrambledPictureInto(const uint8_t* data, size_t size, uint8_t key, int width,
                                 int height, uint32_t* target, size_t stride) {
     if (data == nullptr || target == nullptr || width <= 0 || height <= 0 ||
@@ -118,23 +100,4 @@ bool DecodeScrambledPictureInto(const uint8_t* data, size_t size, uint8_t key, i
     }
     png_destroy_read_struct(&png, &info, nullptr);
     return decoded;
-}
-
-bool ComposeWithBalloon(const PixelImage& balloon, const PixelImage& pose, PixelImage& out) {
-    out = {};
-    if (balloon.width != BalloonWidth || balloon.height != pose.height || pose.height <= 0 ||
-        pose.width <= 0) {
-        return false;
-    }
-    out.width = BalloonWidth + pose.width;
-    out.height = pose.height;
-    out.pixels.resize(static_cast<size_t>(out.width) * out.height);
-    for (int row = 0; row < out.height; ++row) {
-        uint32_t* target = &out.pixels[static_cast<size_t>(row) * out.width];
-        std::memcpy(target, &balloon.pixels[static_cast<size_t>(row) * BalloonWidth],
-                    BalloonWidth * sizeof(uint32_t));
-        std::memcpy(target + BalloonWidth, &pose.pixels[static_cast<size_t>(row) * pose.width],
-                    pose.width * sizeof(uint32_t));
-    }
-    return true;
 }

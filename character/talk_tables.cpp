@@ -345,11 +345,6 @@ const TalkEntry& ChooseElapsedEntry(const ElapsedTalkRow& row, const RandomDraw&
     return even ? row.entries[1] : row.entries[0];
 }
 
-const TalkEntry* PickElapsedTalk(uint32_t seconds, const RandomDraw& draw) {
-    const ElapsedTalkRow* row = FindElapsedRow(seconds);
-    return row != nullptr ? &ChooseElapsedEntry(*row, draw) : nullptr;
-}
-
 const HourTalkRow& FindHourRow(std::span<const HourTalkRow> table, uint16_t hour) {
     for (std::size_t i = 0; i + 1 < table.size(); ++i) {
         const HourTalkRow& row = table[i];

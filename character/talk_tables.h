@@ -62,12 +62,6 @@ const ElapsedTalkRow* FindElapsedRow(uint32_t seconds);
 // draw: even picks the second entry, odd the first; otherwise takes no draw.
 const TalkEntry& ChooseElapsedEntry(const ElapsedTalkRow& row, const RandomDraw& draw);
 
-// The line for a continuous stretch of `seconds`, or null when no mark is reached this
-// second. When the row has a second entry, takes exactly one draw: even picks the second
-// entry, odd the first; otherwise takes no draw and picks the first. The caller sets the
-// warning picture from the entry's expression.
-const TalkEntry* PickElapsedTalk(uint32_t seconds, const RandomDraw& draw);
-
 // The first row of `table` whose range holds `hour`; rows are tried in order, and a row
 // with firstHour kDefaultHour is taken as soon as it is reached, without testing its
 // range. `table` must not be empty and should end with a default row; otherwise its last

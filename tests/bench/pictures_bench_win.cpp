@@ -15,6 +15,7 @@
 #include "common/handles_win.h"
 #include "common/resource_win.h"
 #include "common/scramble.h"
+#include "tests/support/pictures_reference.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "character/picture_decode.h"
 #include "common/scramble.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/pictures_reference.h"
 
 namespace {
 
@@ -26,38 +27,6 @@ uint32_t BigEndian32(const uint8_t* p) {
 bool IsPremultiplied(uint32_t pixel) {
     const uint32_t a = pixel >> 24;
     return (pixel >> 16 & 0xFF) <= a && (pixel >> 8 & 0xFF) <= a && (pixel & 0xFF) <= a;
-}
-
-PixelImage Filled(int width, int height, uint32_t seed) {
-    PixelImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < image.pixels.size(); ++i) {
-        image.pixels[i] = seed + static_cast<uint32_t>(i);
-    }
-    return image;
-}
-
-void CheckComposed(const PixelImage& balloon, const PixelImage& pose) {
-    PixelImage out;
-    const bool composed = ComposeWithBalloon(balloon, pose, out);
-    const bool fits = balloon.width == BalloonWidth && balloon.height == pose.height &&
-                      pose.height > 0 && pose.width > 0;
-    FUZZ_CHECK(composed == fits);
-    if (!composed) {
-        FUZZ_CHECK(out.width == 0 && out.height == 0 && out.pixels.empty());
-        return;
-    }
-    FUZZ_CHECK(out.width == BalloonWidth + pose.width && out.height == pose.height);
-    FUZZ_CHECK(out.pixels.size() == static_cast<size_t>(out.width) * out.height);
-    for (int row = 0; row < out.height; ++row) {
-        for (int x = 0; x < out.width; ++x) {
-            const uint32_t expected =
-                x < BalloonWidth ? balloon.At(x, row) : pose.At(x - BalloonWidth, row);
-            FUZZ_CHECK(out.At(x, row) == expected);
-        }
-    }
 }
 
 }  // namespace
@@ -120,13 +89,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    // Composed beside a balloon of its height, and beside one of another shape.
-    if (decoded) {
-        CheckComposed(Filled(BalloonWidth, h, 7), image);
-        CheckComposed(Filled(BalloonWidth, h + 1, 7), image);
-        CheckComposed(image, image);
-    }
-    CheckComposed(Filled(BalloonWidth, static_cast<int>(flags >> 2 & 3), 1),
-                  Filled(static_cast<int>(flags >> 4 & 3), static_cast<int>(flags >> 2 & 3), 2));
     return 0;
 }

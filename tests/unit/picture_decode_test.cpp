@@ -1,4 +1,5 @@
 #include "character/picture_decode.h"
+#include "tests/support/pictures_reference.h"
 
 #include <gtest/gtest.h>
 

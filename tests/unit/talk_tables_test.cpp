@@ -8,6 +8,12 @@
 
 namespace {
 
+// The line the clock's elapsed-time check says at `seconds`: the row's entry, or none.
+const TalkEntry* PickElapsedTalk(uint32_t seconds, const RandomDraw& draw) {
+    const ElapsedTalkRow* row = FindElapsedRow(seconds);
+    return row != nullptr ? &ChooseElapsedEntry(*row, draw) : nullptr;
+}
+
 using std::u16string_view;
 
 // Hands out the scripted values in order and counts the draws; a draw beyond the script

@@ -73,7 +73,7 @@ TEST(AppStart, ABalloonThatCannotBeCreatedLeavesNothingRunning) {
             Sleep(10);
         }
         quietDuringBox = app.SecondsRunning == 0 && app.speech.ActiveSpeechTimer == 0 &&
-                         OwnTrayIcons() == 0 && FindWindowW(kMainClass, nullptr) == nullptr;
+                         OwnTrayIcons() == 0 && FindWindowW(kMainWindowClass, nullptr) == nullptr;
         return IDOK;
     });
     EXPECT_FALSE(CreateAppWindows(app));

@@ -12,6 +12,7 @@
 #include "common/handles_win.h"
 #include "common/resource_win.h"
 #include "common/scramble.h"
+#include "tests/support/pictures_reference.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "character/picture_decode.h"
 #include "common/handles_win.h"
 #include "common/scramble.h"
+#include "tests/support/pictures_reference.h"
 #include "voice/clip_decode.h"
 
 namespace {
