@@ -12,13 +12,12 @@
 #include "clock/notifications.h"
 #include "clock/viewing_clock.h"
 #include "common/handles_win.h"
+#include "common/system_win.h"
 #include "records/settings.h"
 #include "watch/address_match.h"
 #include "watch/browser_watch_win.h"
 
-inline constexpr wchar_t kCaption[] = L"ヨミトキ";
 inline constexpr char16_t kReadFailed[] = u"(読み取り失敗)";
-inline constexpr wchar_t kMainClass[] = L"ytm_tan_ee";
 
 struct App {
     HINSTANCE instance = nullptr;
@@ -40,7 +39,6 @@ struct App {
     HICON IdleIcon = nullptr;
     UINT TaskbarCreatedMessage = 0;
     std::wstring StartupShortcutPath;
-    uint32_t LogViewCommand = 0;
     BrowserWatch watch;
     std::unique_ptr<CharacterWindows> character;
     std::unique_ptr<WindowTimers> timers;
@@ -49,12 +47,6 @@ struct App {
 
     HWND MainWindow() const { return character ? character->MainWindow() : nullptr; }
 };
-
-// The local time now, as the program counts days and hours.
-LocalTime LocalNow();
-
-// The program file's full path (empty when it cannot be had).
-std::wstring ProgramPath();
 
 // Saves the settings and the day's total, with owner as the owner of its message boxes.
 bool SaveAppSettings(App& app, HWND owner);

@@ -31,13 +31,13 @@ void EndRunningCopy() {
     if (ShowMessageBox(
             nullptr,
             L"ヨミトキは、すでに起動しています。\r\n現在起動中のヨミトキを強制終了しますか?",
-            kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
-    HWND running = FindWindowW(kMainClass, nullptr);
+    HWND running = FindWindowW(kMainWindowClass, nullptr);
     if (running == nullptr) {
         ShowMessageBox(nullptr, L"ウィンドウの検出に失敗しました。強制終了に失敗しました。",
-                       kCaption, MB_ICONERROR);
+                       kProgramName, MB_ICONERROR);
         return;
     }
     // The running copy saves, removes its tray icon and ends, without a farewell.
@@ -64,7 +64,7 @@ HMODULE AttachEditionPlugin(App& app) {
 }
 
 int Run(HINSTANCE instance) {
-    UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kMainClass));
+    UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kMainWindowClass));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         EndRunningCopy();
         return 0;
@@ -82,14 +82,14 @@ int Run(HINSTANCE instance) {
 
     UniqueHModule edition(AttachEditionPlugin(app));
     if (!edition) {
-        ShowMessageBox(nullptr, L"エディション指定DLLのアタッチに失敗しました。", kCaption,
+        ShowMessageBox(nullptr, L"エディション指定DLLのアタッチに失敗しました。", kProgramName,
                        MB_ICONERROR);
         return 0;
     }
     UniqueHModule voice(LoadLibraryW(L".\\ymtvoice.dll"));
     if (!voice) {
         edition.reset();
-        ShowMessageBox(nullptr, L"音声DLLのアタッチに失敗しました。", kCaption, MB_ICONERROR);
+        ShowMessageBox(nullptr, L"音声DLLのアタッチに失敗しました。", kProgramName, MB_ICONERROR);
         return 0;
     }
     app.editionModule = edition.get();

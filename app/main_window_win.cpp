@@ -222,18 +222,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         0, [&] { return HandleMainMessage(window, message, wParam, lParam); });
 }
 
-LocalTime LocalNow() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-}
-
-std::wstring ProgramPath() {
-    wchar_t path[520];
-    const DWORD n = GetModuleFileNameW(nullptr, path, 520);
-    return (n == 0 || n >= 520) ? std::wstring() : std::wstring(path, n);
-}
-
 bool CreateAppWindows(App& app) {
     CharacterWindows::RegisterClasses(app.instance, app.editionModule, MainWindowProc);
     app.character = std::make_unique<CharacterWindows>(CharacterContext{
@@ -269,7 +257,8 @@ bool CreateAppWindows(App& app) {
     // Nothing ran that needs saving: the window goes without the teardown of a run.
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
-    ShowMessageBox(nullptr, L"子ウィンドウの生成に失敗しました。", kCaption, MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, L"子ウィンドウの生成に失敗しました。", kProgramName,
+                   MB_OK | MB_ICONERROR);
     return false;
 }
 

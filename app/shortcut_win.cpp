@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include "common/handles_win.h"
+#include "common/system_win.h"
 
 std::wstring ComputeStartupShortcutPath() {
     UniqueCoTaskMem<ITEMIDLIST> items;
@@ -19,7 +20,7 @@ std::wstring ComputeStartupShortcutPath() {
     }
     wchar_t path[520] = {};
     // The standard path builder: folder, a backslash if it lacks one, name, extension.
-    _wmakepath_s(path, 520, nullptr, folder, L"ヨミトキ", L".lnk");
+    _wmakepath_s(path, 520, nullptr, folder, kProgramName, L".lnk");
     return path;
 }
 

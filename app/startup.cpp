@@ -1,24 +1,9 @@
 #include "app/startup.h"
 
+#include "common/ascii.h"
 #include "resources/resource.h"
 
 namespace {
-
-char16_t AsciiLower(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The file name without folder and extension.
 std::u16string_view BaseName(std::u16string_view path) {
@@ -41,7 +26,8 @@ std::u16string WorkingFolderFor(std::u16string_view fullPath) {
 
 EditionChoice ChooseEditionPlugin(std::u16string_view programPath, int32_t selEdition) {
     const std::u16string_view base = BaseName(programPath);
-    if (programPath.size() > 3 && !EqualsNoCase(base, u"ymt") && !EqualsNoCase(base, u"ymtvoice")) {
+    if (programPath.size() > 3 && !EqualsAsciiNoCase(base, u"ymt") &&
+        !EqualsAsciiNoCase(base, u"ymtvoice")) {
         std::u16string own(programPath);
         own.replace(own.size() - 3, 3, u"dll");
         return {own, false};

@@ -67,10 +67,10 @@ CharacterWindows::CreateResult CharacterWindows::Create(HINSTANCE instance, void
     m_hand = LoadCursorW(nullptr, IDC_HAND);
 
     m_main = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClass,
-                             kProgramTitle, WS_POPUP, x, y, kCharacterWidth, kCharacterHeight,
+                             kProgramName, WS_POPUP, x, y, kCharacterWidth, kCharacterHeight,
                              nullptr, nullptr, instance, createParam);
     if (m_main == nullptr) {
-        ShowMessageBox(nullptr, L"ウィンドウの生成に失敗しました。", kProgramTitle,
+        ShowMessageBox(nullptr, L"ウィンドウの生成に失敗しました。", kProgramName,
                        MB_OK | MB_ICONERROR);
         return CreateResult::NoMainWindow;
     }
@@ -81,7 +81,7 @@ CharacterWindows::CreateResult CharacterWindows::Create(HINSTANCE instance, void
 
     m_balloon =
         CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
-                        kBalloonWindowClass, kProgramTitle, WS_POPUP, x, y, kCharacterWidth,
+                        kBalloonWindowClass, kProgramName, WS_POPUP, x, y, kCharacterWidth,
                         kCharacterHeight, m_main, nullptr, instance, this);
     if (m_balloon == nullptr) {
         return CreateResult::NoBalloon;

@@ -14,6 +14,7 @@
 #include "character/window_timers_win.h"
 #include "common/handles_win.h"
 #include "common/random_port.h"
+#include "common/system_win.h"
 #include "common/work_area_win.h"
 #include "records/settings.h"
 #include "voice/voice_player_win.h"
@@ -29,7 +30,6 @@ inline constexpr uint8_t kWipeBelowAlpha = 10;
 
 inline constexpr wchar_t kMainWindowClass[] = L"ytm_tan_ee";
 inline constexpr wchar_t kBalloonWindowClass[] = L"ytm_tan_ee_child";
-inline constexpr wchar_t kProgramTitle[] = L"ヨミトキ";
 
 struct CharacterContext {  // all owned by the app
     SpeechState& speech;

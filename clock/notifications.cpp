@@ -5,6 +5,7 @@
 
 #include "character/talk_tables.h"
 #include "common/format.h"
+#include "records/daily_log.h"
 
 namespace {
 
@@ -39,11 +40,8 @@ struct Alarm {
 }  // namespace
 
 std::u16string FormatTodayKey(const LocalTime& date) {
-    std::u16string key;
-    AppendUnsigned(key, static_cast<uint32_t>(date.year), 4, u'0');
-    AppendUnsigned(key, static_cast<uint32_t>(date.month), 2, u'0');
-    AppendUnsigned(key, static_cast<uint32_t>(date.day), 2, u'0');
-    return key;
+    return LogValueName(LogDate{static_cast<uint16_t>(date.year), static_cast<uint16_t>(date.month),
+                                static_cast<uint16_t>(date.day)});
 }
 
 std::u16string NoticeText(uint32_t today, uint32_t continuous) {

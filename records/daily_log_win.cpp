@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/boundary.h"
+#include "common/system_win.h"
 #include "common/text_win.h"
 #include "records/settings.h"
 
@@ -36,9 +37,9 @@ void PruneLog() {
 }
 
 LogDate TodayLogDate() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return LogDate{now.wYear, now.wMonth, now.wDay};
+    const LocalTime now = LocalNow();
+    return LogDate{static_cast<uint16_t>(now.year), static_cast<uint16_t>(now.month),
+                   static_cast<uint16_t>(now.day)};
 }
 
 std::u16string LogSummaryTextOf(REGW& log, const LogDate& today, int days) {

@@ -4,6 +4,7 @@
 
 #include "common/boundary.h"
 #include "common/message_box_win.h"
+#include "common/system_win.h"
 #include "common/text_win.h"
 #include "records/daily_log_win.h"
 #include "records/ranking_win.h"
@@ -11,8 +12,6 @@
 #include "resources/resource.h"
 
 namespace {
-
-constexpr wchar_t kCaption[] = L"ヨミトキ";
 
 struct LogViewerParams {
     uint32_t command;
@@ -45,7 +44,7 @@ bool FillLogViewer(HWND dialog, uint32_t command) {
                 L"「閲覧記事のランキングを行う」のチェックがONになっていない場合は、"
                 L"ONにする必要があります。\r\nまた、ONにした後で、1つ以上のウィキペディア"
                 L"のページを閲覧しておく必要があります。",
-                kCaption, MB_ICONWARNING);
+                kProgramName, MB_ICONWARNING);
             return false;
         }
         BuildRankingText(key, edit);
@@ -53,7 +52,8 @@ bool FillLogViewer(HWND dialog, uint32_t command) {
         return true;
     }
     if (!key.OpenKey(LogKey, OpenReadOnly)) {
-        ShowMessageBox(nullptr, L"閲覧時間ログデータを読み込めません。", kCaption, MB_ICONERROR);
+        ShowMessageBox(nullptr, L"閲覧時間ログデータを読み込めません。", kProgramName,
+                       MB_ICONERROR);
         return false;
     }
     if (const int days = DaysFor(command); days != 0) {
@@ -84,11 +84,10 @@ INT_PTR HandleLogViewerMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM 
                     return TRUE;
                 case IDC_DELETE_LOG:
                     if (ShowMessageBox(nullptr, L"ログデータを削除します。よろしいですか。",
-                                       kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+                                       kProgramName, MB_YESNO | MB_ICONQUESTION) == IDYES) {
                         // The whole key goes, not only the days shown.
-                        RegDeleteKeyW(
-                            HKEY_CURRENT_USER,
-                            AsWide(params->command == IDM_RANKING ? RankKey : LogKey));
+                        RegDeleteKeyW(HKEY_CURRENT_USER,
+                                      AsWide(params->command == IDM_RANKING ? RankKey : LogKey));
                         EndDialog(dialog, IDC_DELETE_LOG);
                     }
                     return TRUE;
@@ -111,14 +110,11 @@ struct AlarmFields {
 
 constexpr AlarmFields kAlarms[] = {
     {IDC_ALARM1_ENABLED, IDC_ALARM1_HOUR, IDC_ALARM1_MINUTE, IDC_ALARM1_MESSAGE,
-     &Settings::Alarm1Enable, &Settings::Alarm1h, &Settings::Alarm1m,
-     &Settings::Alarm1Mes},
+     &Settings::Alarm1Enable, &Settings::Alarm1h, &Settings::Alarm1m, &Settings::Alarm1Mes},
     {IDC_ALARM2_ENABLED, IDC_ALARM2_HOUR, IDC_ALARM2_MINUTE, IDC_ALARM2_MESSAGE,
-     &Settings::Alarm2Enable, &Settings::Alarm2h, &Settings::Alarm2m,
-     &Settings::Alarm2Mes},
+     &Settings::Alarm2Enable, &Settings::Alarm2h, &Settings::Alarm2m, &Settings::Alarm2Mes},
     {IDC_ALARM3_ENABLED, IDC_ALARM3_HOUR, IDC_ALARM3_MINUTE, IDC_ALARM3_MESSAGE,
-     &Settings::Alarm3Enable, &Settings::Alarm3h, &Settings::Alarm3m,
-     &Settings::Alarm3Mes},
+     &Settings::Alarm3Enable, &Settings::Alarm3h, &Settings::Alarm3m, &Settings::Alarm3Mes},
 };
 
 std::u16string EditText(HWND dialog, int id) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/message_box_win.h"
+#include "common/system_win.h"
 #include "records/daily_log_win.h"
 #include "records/registry_win.h"
 #include "records/settings_values.h"
@@ -38,7 +39,7 @@ class RegistrySink : public SettingsSink {
 };
 
 void ShowSaveError(HWND owner, const wchar_t* text) {
-    ShowMessageBox(owner, text, L"ヨミトキ", MB_OK | MB_ICONERROR);
+    ShowMessageBox(owner, text, kProgramName, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace

@@ -2,13 +2,11 @@
 
 #include <cstdint>
 
+#include "common/ascii.h"
+
 namespace {
 
 constexpr std::size_t kMaxName = kCurrentArticleSize - 1;
-
-char16_t AsciiLower(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
-}
 
 // Length of a scheme prefix "http://" or "https://" at s, letters in either case; 0 if none.
 std::size_t SchemeLengthAnyCase(const char16_t* s) {

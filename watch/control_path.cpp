@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
+
 namespace {
 
 // An entry that accepts any class (a window must still be there).
@@ -72,23 +74,6 @@ constexpr std::u16string_view kHttp = u"http://";
 static_assert(kHttp.size() == kHttpPrefixRoom);
 constexpr std::u16string_view kHttps = u"https://";
 
-char16_t AsciiLower(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-}
-
-// Class names are compared as lstrcmpiW would compare these ASCII names: case folded.
-bool EqualsAnyCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool StartsWith(const char16_t* text, std::u16string_view prefix) {
     for (std::size_t i = 0; i < prefix.size(); ++i) {
         if (text[i] != prefix[i]) {  // the terminator differs from every prefix character
@@ -131,7 +116,8 @@ class Ancestry {
             if (WindowAt(level) == 0) {
                 return false;
             }
-            if (!path[level].empty() && !EqualsAnyCase(ClassAt(level), path[level])) {
+            // Class names compare as lstrcmpiW compares these ASCII names: case folded.
+            if (!path[level].empty() && !EqualsAsciiNoCase(ClassAt(level), path[level])) {
                 return false;
             }
         }
@@ -226,7 +212,7 @@ static_assert([] {
 const BrowserFamily* FindBrowserFamily(std::u16string_view className) {
     for (const BrowserFamily& family : BrowserFamilies) {
         for (std::u16string_view frame : family.topLevelClasses) {
-            if (EqualsAnyCase(className, frame)) {
+            if (EqualsAsciiNoCase(className, frame)) {
                 return &family;
             }
         }

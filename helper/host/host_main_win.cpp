@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/system_win.h"
 #include "common/text_win.h"
 #include "helper/host/host_ports_win.h"
 #include "helper/host/profile_locator_win.h"
@@ -19,18 +20,7 @@
 namespace {
 
 std::u16string ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    while (true) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            return std::u16string(AsU16(path));
-        }
-        path.resize(path.size() * 2);
-    }
+    return std::u16string(AsU16(ProgramPath()));
 }
 
 }  // namespace

@@ -4,13 +4,12 @@
 
 #include "common/handles_win.h"
 #include "common/message_box_win.h"
+#include "common/system_win.h"
 #include "common/text_win.h"
 #include "helper/host/atomic_file_win.h"
 #include "helper/host/host_manifest.h"
 
 namespace {
-
-constexpr wchar_t kCaption[] = L"ヨミトキ";
 
 std::u16string FolderOf(std::u16string_view path) {
     const std::size_t slash = path.find_last_of(u"\\/");
@@ -20,7 +19,7 @@ std::u16string FolderOf(std::u16string_view path) {
 
 void Tell(bool quiet, const wchar_t* text, UINT icon) {
     if (!quiet) {
-        ShowMessageBox(nullptr, text, kCaption, MB_OK | icon);
+        ShowMessageBox(nullptr, text, kProgramName, MB_OK | icon);
     }
 }
 
@@ -93,7 +92,7 @@ int RunRegistrationCommand(RegistrationCommand command, std::u16string_view host
                  : L"Firefox 用の補助プログラム (ymthelp.exe) を登録しますか？\n"
                    L"登録すると、Firefox の拡張機能「ヨミトキ ヘルパー」が閲覧中のページを"
                    L"ヨミトキに知らせられるようになります。";
-        if (ShowMessageBox(nullptr, question, kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        if (ShowMessageBox(nullptr, question, kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES) {
             return 0;
         }
         command = ours ? RegistrationCommand::kUninstall : RegistrationCommand::kInstall;
