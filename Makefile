@@ -61,7 +61,8 @@ soak: bootstrap
 	cmake --build --preset windows
 	$(XVFB) ctest --preset windows-soak
 
-# The distribution archive build/dist/yomitoki-<version>.zip from the Windows build.
+# What users download, from the Windows build: build/dist/yomitoki-<version>-setup.exe (the
+# setup program the build packs) and build/dist/yomitoki-<version>.zip (the portable way).
 dist: bootstrap
 	cmake --preset windows
 	cmake --build --preset windows
