@@ -15,7 +15,8 @@
 #include "common/message_box_win.h"
 #include "common/text_win.h"
 #include "common/work_area_win.h"
-#include "records/dialogs_win.h"
+#include "records/alarm_dialog_win.h"
+#include "records/log_viewer_win.h"
 #include "resources/resource.h"
 
 namespace {

@@ -19,8 +19,8 @@ WindowRectPort WindowRectOf(HWND window);
 // filled as it is (the record keeps its first-start contents).
 void LoadSettings(Settings& settings, uint32_t& todaySeconds, std::u16string_view todayKey);
 
-// Writes the day's total (todaySeconds) under todayKey in LogKey, then the record to SettingsKey with the
-// character window's place, then prunes the log. A key that cannot be opened or created
+// Writes the day's total (todaySeconds) under todayKey in LogKey, then the record to SettingsKey
+// with the character window's place, then prunes the log. A key that cannot be opened or created
 // shows a message box owned by owner (the log's and the settings' each their own); the rest
 // goes on. False when a box was shown. When the window's rectangle cannot be told, the
 // record's WindowLeft and WindowTop are written instead.

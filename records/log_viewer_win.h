@@ -1,12 +1,10 @@
 #pragma once
-// The two dialogs of the records: the log viewer (the daily log summed over 7, 30 or 365
-// days, or the article ranking) and the alarm settings.
+// The log viewer dialog: the daily log summed over 7, 30 or 365 days, or the article
+// ranking, read-only, with a button that deletes what it shows.
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
-
-#include "records/settings.h"
 
 // Opens the log viewer modally for the menu command that asked for it (IDM_LOG_WEEK,
 // IDM_LOG_MONTH, IDM_LOG_YEAR: the log summed over 7, 30 or 365 days; IDM_RANKING: the
@@ -14,6 +12,3 @@
 // owner of its message boxes, before anything is read.
 INT_PTR OpenLogViewer(HINSTANCE instance, HWND owner, uint32_t command,
                       std::function<void(HWND dialog)> saveSettings);
-
-// Opens the alarm dialog modally; OK stores the three alarms in settings (memory only).
-INT_PTR OpenAlarmDialog(HINSTANCE instance, HWND owner, Settings& settings);
