@@ -1,6 +1,7 @@
 #include "character/character_window_win.h"
 
 #include "character/picture_choice.h"
+#include "character/speech_step.h"
 #include "common/message_box_win.h"
 #include "resources/resource.h"
 
@@ -136,59 +137,39 @@ void CharacterWindows::SpeechTick(uint32_t kind) {
         Timers().StopTimer(kind);
         return;
     }
-    const uint32_t T = speech.SpeechLength;
-    const uint32_t c = speech.SpeechStep;
-    switch (PhaseOf(T, c)) {
-        case SpeechPhase::FadeIn:
-            if (c == T) {
-                PlaceWindow();
-                const PictureChoice choice =
-                    ChoosePicture(kind, m_ctx.secondsRunning, speech.ElapsedWarning, m_ctx.draw);
-                PresentFrame(m_pictures.Get(choice), 0);
-            } else {
-                PresentFrame(nullptr, FadeAlpha(T, c));
-            }
-            break;
-        case SpeechPhase::FadeOut:
-        case SpeechPhase::End: {
-            SetWindowPos(m_main, HWND_TOPMOST, 0, 0, 0, 0, kShowInPlace);
-            PresentFrame(nullptr, FadeAlpha(T, c));
-            WindowDc dc(m_balloon);
-            DrawBalloonText(dc.get(), false);
-            break;
+    const SpeechStepPlan plan = PlanSpeechStep(speech);
+    if (plan.startVoice) {
+        if (m_observer != nullptr) {
+            m_observer->VoiceStarted(speech.SpeechVoice);
         }
-        case SpeechPhase::Speaking: {
-            if (c + kFadeSteps == T) {
-                if (m_observer != nullptr) {
-                    m_observer->VoiceStarted(speech.SpeechVoice);
-                }
-                PlayVoice(m_voice, m_ctx.settings, m_ctx.voiceModule, speech.SpeechVoice);
-            }
+        PlayVoice(m_voice, m_ctx.settings, m_ctx.voiceModule, speech.SpeechVoice);
+    }
+    if (plan.placeAndChoosePicture) {
+        PlaceWindow();
+        const PictureChoice choice =
+            ChoosePicture(kind, m_ctx.secondsRunning, speech.ElapsedWarning, m_ctx.draw);
+        PresentFrame(m_pictures.Get(choice), plan.alpha);
+    } else {
+        if (plan.raise) {
             SetWindowPos(m_main, HWND_TOPMOST, 0, 0, 0, 0, kShowInPlace);
-            PresentFrame(nullptr, 255);
-            bool pictureChanged = false;
-            const int frame = AnimationFrame(kind, T, c);
-            if (frame >= 0) {
-                PresentFrame(m_pictures.Get({PictureRole::AnimationFrame, frame}), 255);
-                pictureChanged = true;
-            }
-            WindowDc dc(m_balloon);
-            const bool complete = DrawBalloonText(dc.get(), pictureChanged);
-            if (kind == IDT_QUICKMENU && complete) {
-                PresentFrame(m_pictures.Get({PictureRole::Click, 0}), 255);
-                m_hoveredChoice = DrawQuickChoiceList(m_balloon, dc.get());
-                // The list waits for a choice; the count-down below leaves c at 29.
-                speech.SpeechStep = kFadeSteps;
-                Timers().StopTimer(kind);
-                m_quickTimerStopped = true;
-            }
-            break;
+        }
+        PresentFrame(nullptr, plan.alpha);
+    }
+    if (plan.animationFrame >= 0) {
+        PresentFrame(m_pictures.Get({PictureRole::AnimationFrame, plan.animationFrame}), 255);
+    }
+    if (plan.drawText) {
+        WindowDc dc(m_balloon);
+        DrawBalloonText(dc.get(), plan.redrawText);
+        if (plan.freezeQuickMenu) {
+            PresentFrame(m_pictures.Get({PictureRole::Click, 0}), 255);
+            m_hoveredChoice = DrawQuickChoiceList(m_balloon, dc.get());
+            Timers().StopTimer(kind);
+            m_quickTimerStopped = true;
         }
     }
-    if (speech.SpeechStep > 0) {
-        --speech.SpeechStep;
-    }
-    if (speech.SpeechStep == 0) {
+    speech.SpeechStep = plan.nextStep;
+    if (plan.ends) {
         EndSpeech(kind);
     }
 }

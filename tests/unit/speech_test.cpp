@@ -1,4 +1,5 @@
 #include "character/speech.h"
+#include "character/speech_step.h"
 
 #include <gtest/gtest.h>
 
@@ -144,3 +145,54 @@ TEST(SpeechSteps, GreetingAnimatesElevenFramesThenHolds) {
 }
 
 }  // namespace
+
+// A whole speech, step by step, as the character's windows carry it out.
+TEST(SpeechStepPlans, PlaceOnceVoiceOnceAndEndAtZeroOrWaitWithTheCommandList) {
+    struct Run {
+        uint32_t kind;
+        uint32_t characters;
+    };
+    for (const Run run : {Run{IDT_TALK, 7}, Run{IDT_QUICKMENU, 7}, Run{IDT_ELAPSED, 100}}) {
+        const std::u16string text(run.characters, u'あ');
+        SpeechState speech;
+        FakeTimers timers;
+        Speak(speech, text.c_str(), run.kind, timers, 5);
+        const uint32_t T = speech.SpeechLength;
+        std::vector<uint32_t> placed, voiced, frozen, ended, raisedFrom;
+        int frames = 0;
+        for (uint32_t step = 0; step < T && speech.SpeechStep != 0; ++step) {
+            const uint32_t c = speech.SpeechStep;
+            const SpeechStepPlan plan = PlanSpeechStep(speech);
+            EXPECT_EQ(plan.alpha, FadeAlpha(T, c)) << c;
+            EXPECT_EQ(plan.drawText, c + kFadeSteps <= T) << c;
+            if (plan.placeAndChoosePicture)
+                placed.push_back(c);
+            if (plan.startVoice)
+                voiced.push_back(c);
+            if (plan.freezeQuickMenu)
+                frozen.push_back(c);
+            if (plan.ends)
+                ended.push_back(c);
+            if (plan.raise && raisedFrom.empty())
+                raisedFrom.push_back(c);
+            frames += plan.animationFrame >= 0;
+            speech.SpeechStep = plan.nextStep;
+            if (plan.freezeQuickMenu) {
+                EXPECT_EQ(plan.nextStep, kFadeSteps - 1);
+                break;  // the list waits for a choice
+            }
+        }
+        EXPECT_EQ(placed, std::vector<uint32_t>{T}) << run.kind;
+        EXPECT_EQ(voiced, std::vector<uint32_t>{T - kFadeSteps}) << run.kind;
+        EXPECT_EQ(raisedFrom, std::vector<uint32_t>{T - kFadeSteps}) << run.kind;
+        EXPECT_EQ(frames, run.kind == IDT_TALK ? 12 : 0);
+        if (run.kind == IDT_QUICKMENU) {
+            // Whole at the step where 7 characters are due: (T - c - 30) / 2 = 7.
+            EXPECT_EQ(frozen, std::vector<uint32_t>{T - kFadeSteps - 14});
+            EXPECT_TRUE(ended.empty());
+        } else {
+            EXPECT_TRUE(frozen.empty());
+            EXPECT_EQ(ended, std::vector<uint32_t>{1});
+        }
+    }
+}
