@@ -27,22 +27,26 @@
   const SEND_INTERVAL_MS = 500;
   // After the host ends or cannot be started (not installed yet), try again this late.
   const RECONNECT_DELAY_MS = 5000;
-  const WINDOW_ID_NONE = -1;
 
   /*
    * The address that counts, or null when no page is shown.
    *
-   * The window is the focused one. When Firefox as a whole is in the background (the last
-   * focus event said WINDOW_ID_NONE), it is the window that had the focus last: a browser
-   * window behind another program's window is still being read. No page is shown when
-   * that window is minimised or gone, when the focus sits on a window the extension may
-   * not see (Firefox sends no focus event for a private window then, and lists it
-   * nowhere), or when a private window's page may not be reported.
+   * windows: the normal windows the extension may see, with their tabs. lastFocusedId: the
+   * id of the most recently focused window, or null when that is a window the extension may
+   * not see.
+   *
+   * The window is the focused one. When none of them has the focus, Firefox is behind
+   * another program's window, or a private window the extension may not see has the focus:
+   * Firefox reports both alike (onFocusChanged with WINDOW_ID_NONE) and lists no private
+   * window. In the first case the window that had the focus last is still being read, as a
+   * browser window behind another program is for the other browsers; in the second no page
+   * is shown. No page is shown either when that window is minimised or not listed, when a
+   * private window's page may not be reported, or when the active tab has no address.
    */
-  function pickAddress(windows, focus, incognitoAllowed) {
+  function pickAddress(windows, lastFocusedId, incognitoAllowed) {
     let win = windows.find((w) => w.focused);
-    if (!win && focus.inBackground && focus.lastWindowId !== null) {
-      win = windows.find((w) => w.id === focus.lastWindowId);
+    if (!win && lastFocusedId !== null) {
+      win = windows.find((w) => w.id === lastFocusedId);
     }
     if (!win || win.state === "minimized") {
       return null;
@@ -57,6 +61,17 @@
     return tab.url;
   }
 
+  // The most recently focused window's id; null when it is one the extension may not see
+  // (Firefox then refuses to describe it) or there is none.
+  async function lastFocusedWindowId(browser) {
+    try {
+      const win = await browser.windows.getLastFocused();
+      return win ? win.id : null;
+    } catch (e) {
+      return null;
+    }
+  }
+
   function identityOf(browser) {
     return new URL(browser.runtime.getURL("/")).host;
   }
@@ -66,7 +81,6 @@
    */
   function createTracker(browser, timers) {
     const identity = identityOf(browser);
-    const focus = { lastWindowId: null, inBackground: true };
     let incognitoAllowed = false;
     let port = null;
     let reconnectAt = 0;
@@ -129,7 +143,9 @@
       let url = null;
       try {
         const windows = await browser.windows.getAll({ populate: true, windowTypes: ["normal"] });
-        url = pickAddress(windows, focus, incognitoAllowed);
+        const focused = windows.some((w) => w.focused);
+        const lastFocusedId = focused ? null : await lastFocusedWindowId(browser);
+        url = pickAddress(windows, lastFocusedId, incognitoAllowed);
       } catch (e) {
         url = null;
       }
@@ -137,23 +153,6 @@
         return; // a later look has overtaken this one; its answer is the newer
       }
       send(url);
-    }
-
-    function onFocusChanged(windowId) {
-      if (windowId === WINDOW_ID_NONE) {
-        focus.inBackground = true;
-      } else {
-        focus.lastWindowId = windowId;
-        focus.inBackground = false;
-      }
-      return evaluate();
-    }
-
-    function onWindowRemoved(windowId) {
-      if (focus.lastWindowId === windowId) {
-        focus.lastWindowId = null;
-      }
-      return evaluate();
     }
 
     function onTabUpdated(tabId, changeInfo) {
@@ -166,8 +165,8 @@
     const changed = () => evaluate();
 
     async function start() {
-      browser.windows.onFocusChanged.addListener(onFocusChanged);
-      browser.windows.onRemoved.addListener(onWindowRemoved);
+      browser.windows.onFocusChanged.addListener(changed);
+      browser.windows.onRemoved.addListener(changed);
       browser.windows.onCreated.addListener(changed);
       browser.tabs.onActivated.addListener(changed);
       browser.tabs.onUpdated.addListener(onTabUpdated);
@@ -179,19 +178,6 @@
         incognitoAllowed = (await browser.extension.isAllowedIncognitoAccess()) === true;
       } catch (e) {
         incognitoAllowed = false;
-      }
-      // Until a focus event arrives: a focused window is what one would have said; with
-      // none, Firefox is taken to be in the background, behind its last focused window.
-      try {
-        const last = await browser.windows.getLastFocused();
-        if (last && focus.lastWindowId === null) {
-          focus.lastWindowId = last.id;
-          if (last.focused) {
-            focus.inBackground = false;
-          }
-        }
-      } catch (e) {
-        // no window yet
       }
       await evaluate();
     }
@@ -212,14 +198,13 @@
       }
     }
 
-    return { start, stop, evaluate, identity, stats, focus };
+    return { start, stop, evaluate, identity, stats };
   }
 
   return {
     HOST_NAME,
     SEND_INTERVAL_MS,
     RECONNECT_DELAY_MS,
-    WINDOW_ID_NONE,
     pickAddress,
     createTracker,
   };

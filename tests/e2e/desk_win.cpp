@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -326,6 +327,56 @@ HANDLE StartAnotherCopy(const Program& program, const std::string& fakeTime) {
     }
     CloseHandle(pi.hThread);
     return pi.hProcess;
+}
+
+// ---- Unix programs ----
+
+std::optional<std::string> RunShell(const std::wstring& command,
+                                    std::chrono::milliseconds timeout) {
+    static std::atomic<int> counter{0};
+    // The output is written aside and renamed when whole, as the end of a Unix child cannot
+    // be waited for.
+    const std::wstring out = L"/tmp/ymt-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(++counter) + L".out";
+    if (!RunUnix(L"/bin/sh", L"/bin/sh -c \"(" + command + L") >'" + out + L".part'; mv '" + out +
+                                 L".part' '" + out + L"'\"")) {
+        return std::nullopt;
+    }
+    const std::wstring windowsOut = L"Z:" + out;
+    std::optional<std::string> text;
+    WaitUntil(
+        [&] {
+            UniqueHFile file(CreateFileW(windowsOut.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+            if (!file) {
+                return false;
+            }
+            std::string bytes(GetFileSize(file.get(), nullptr), '\0');
+            DWORD read = 0;
+            ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+            bytes.resize(read);
+            text = std::move(bytes);
+            return true;
+        },
+        timeout);
+    DeleteFileW(windowsOut.c_str());
+    return text;
+}
+
+std::wstring UnixPath(const std::wstring& windowsPath) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr) {
+        return UnixPathOf(windowsPath);
+    }
+    char* unix = toUnix(windowsPath.c_str());
+    if (unix == nullptr) {
+        return {};
+    }
+    const std::wstring result = Widen(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
 }
 
 // ---- Windows of other processes ----

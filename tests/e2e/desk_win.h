@@ -122,6 +122,13 @@ struct UniqueCopy {
     }
 };
 
+// Runs a shell command line as a Unix program and returns its standard output once it has
+// ended; nullopt on timeout. The command may not contain double quotes.
+std::optional<std::string> RunShell(const std::wstring& command,
+                                    std::chrono::milliseconds timeout = 30s);
+// The Unix path of a Windows path (Wine's own mapping; ASCII paths only).
+std::wstring UnixPath(const std::wstring& windowsPath);
+
 // Top-level windows of a class (and optionally a title) of any process.
 HWND FindTopWindow(const wchar_t* className, const wchar_t* title = nullptr);
 HWND WaitForTopWindow(const wchar_t* className, const wchar_t* title,
