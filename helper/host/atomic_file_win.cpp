@@ -67,7 +67,7 @@ bool ReplaceFileContent(std::u16string_view folder, std::u16string_view name,
     return false;
 }
 
-std::optional<std::string> ReadSmallFile(std::u16string_view path, std::size_t max_bytes) {
+std::optional<std::string> ReadSmallFile(std::u16string_view path, std::size_t maxBytes) {
     const std::wstring wide(AsWide(path));
     UniqueHFile file(CreateFileW(wide.c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -77,7 +77,7 @@ std::optional<std::string> ReadSmallFile(std::u16string_view path, std::size_t m
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<unsigned long long>(size.QuadPart) > max_bytes) {
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
         return std::nullopt;
     }
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');

@@ -16,6 +16,6 @@ inline constexpr unsigned kReplacePauseMs = 10;
 bool ReplaceFileContent(std::u16string_view folder, std::u16string_view name,
                         std::string_view bytes);
 
-// Reads a whole existing file of at most max_bytes, sharing it fully so that its owner may
+// Reads a whole existing file of at most maxBytes, sharing it fully so that its owner may
 // write, rename or delete it meanwhile; nullopt when it is missing, locked or too long.
-std::optional<std::string> ReadSmallFile(std::u16string_view path, std::size_t max_bytes);
+std::optional<std::string> ReadSmallFile(std::u16string_view path, std::size_t maxBytes);

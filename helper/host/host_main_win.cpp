@@ -39,11 +39,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     if (install || uninstall) {
         return RunRegistrationCommand(
-            install ? RegistrationCommand::kInstall : RegistrationCommand::kUninstall, ModulePath(),
+            install ? RegistrationCommand::Install : RegistrationCommand::Uninstall, ModulePath(),
             quiet);
     }
     if (argc <= 1) {
-        return RunRegistrationCommand(RegistrationCommand::kAsk, ModulePath(), false);
+        return RunRegistrationCommand(RegistrationCommand::Ask, ModulePath(), false);
     }
     // Started by Firefox. Without a usable APPDATA the root is empty and nothing is ever
     // written, but the input is still read to its end so that Firefox sees no error.

@@ -21,11 +21,11 @@ std::string JsonEscape(std::u16string_view text) {
     return out;
 }
 
-std::string BuildHostManifest(std::u16string_view host_path) {
+std::string BuildHostManifest(std::u16string_view hostPath) {
     std::string out = "{\n";
     out += "  \"name\": \"" + JsonEscape(kHostName) + "\",\n";
     out += "  \"description\": \"Writes the address of the page shown in Firefox for ymt.exe\",\n";
-    out += "  \"path\": \"" + JsonEscape(host_path) + "\",\n";
+    out += "  \"path\": \"" + JsonEscape(hostPath) + "\",\n";
     out += "  \"type\": \"stdio\",\n";
     out += "  \"allowed_extensions\": [\"" + std::string(kExtensionId) + "\"]\n";
     out += "}\n";

@@ -16,5 +16,5 @@ inline constexpr char16_t kNativeHostKeyPath[] =
 // The text a JSON string literal needs for text (without the quotes), as UTF-8.
 std::string JsonEscape(std::u16string_view text);
 
-// The manifest's JSON (UTF-8, no mark) for the host program at host_path.
-std::string BuildHostManifest(std::u16string_view host_path);
+// The manifest's JSON (UTF-8, no mark) for the host program at hostPath.
+std::string BuildHostManifest(std::u16string_view hostPath);

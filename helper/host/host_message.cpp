@@ -39,14 +39,14 @@ class JsonReader {
             return std::nullopt;
         }
         std::u16string out;
-        std::size_t run_start = m_pos;
+        std::size_t runStart = m_pos;
         while (true) {
             if (AtEnd()) {
                 return std::nullopt;
             }
             const char c = m_text[m_pos];
             if (c == '"' || c == '\\') {
-                if (!AppendRun(out, run_start)) {
+                if (!AppendRun(out, runStart)) {
                     return std::nullopt;
                 }
                 ++m_pos;
@@ -56,7 +56,7 @@ class JsonReader {
                 if (!ReadEscape(out)) {
                     return std::nullopt;
                 }
-                run_start = m_pos;
+                runStart = m_pos;
             } else if (static_cast<unsigned char>(c) < 0x20) {
                 return std::nullopt;  // control characters must be escaped
             } else {
@@ -112,9 +112,9 @@ class JsonReader {
     }
 
   private:
-    // Appends the unescaped bytes [run_start, m_pos), already known to be valid UTF-8.
-    bool AppendRun(std::u16string& out, std::size_t run_start) {
-        auto run = Utf8ToUtf16(m_text.substr(run_start, m_pos - run_start));
+    // Appends the unescaped bytes [runStart, m_pos), already known to be valid UTF-8.
+    bool AppendRun(std::u16string& out, std::size_t runStart) {
+        auto run = Utf8ToUtf16(m_text.substr(runStart, m_pos - runStart));
         if (!run) {
             return false;
         }
@@ -248,7 +248,7 @@ std::optional<HostMessage> ParseHostMessage(std::string_view json) {
         return std::nullopt;
     }
     HostMessage message;
-    bool has_id = false;
+    bool hasId = false;
     reader.SkipSpace();
     if (!reader.Take('}')) {
         while (true) {
@@ -268,17 +268,17 @@ std::optional<HostMessage> ParseHostMessage(std::string_view json) {
                     return std::nullopt;
                 }
                 message.id = std::move(*id);
-                has_id = true;
+                hasId = true;
             } else if (*name == u"url") {
                 if (reader.TakeWord("null")) {
-                    message.has_page = false;
+                    message.hasPage = false;
                     message.url.clear();
                 } else {
                     auto url = reader.ReadString();
                     if (!url) {
                         return std::nullopt;
                     }
-                    message.has_page = true;
+                    message.hasPage = true;
                     message.url = std::move(*url);
                 }
             } else if (!reader.SkipValue(1)) {
@@ -294,7 +294,7 @@ std::optional<HostMessage> ParseHostMessage(std::string_view json) {
         }
     }
     reader.SkipSpace();
-    if (!reader.AtEnd() || !has_id) {
+    if (!reader.AtEnd() || !hasId) {
         return std::nullopt;
     }
     return message;

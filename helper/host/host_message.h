@@ -9,8 +9,8 @@
 
 struct HostMessage {
     std::u16string id;
-    bool has_page = false;  // false: no page is shown ("url" null or absent)
-    std::u16string url;     // the address as sent, when has_page
+    bool hasPage = false;  // false: no page is shown ("url" null or absent)
+    std::u16string url;    // the address as sent, when hasPage
 };
 
 // Deepest nesting of arrays and objects accepted in ignored members.

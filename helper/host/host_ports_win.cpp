@@ -13,16 +13,16 @@ constexpr std::size_t kMaxHelperFileBytes = std::size_t{64} * 1024;
 
 HostPorts MakeHostPorts(const std::u16string& root) {
     HostPorts ports;
-    ports.find_profile = [root](std::u16string_view identity) {
+    ports.findProfile = [root](std::u16string_view identity) {
         return FindProfileFolder(root, identity);
     };
-    ports.read_helper_file = [](std::u16string_view folder) {
+    ports.readHelperFile = [](std::u16string_view folder) {
         return ReadSmallFile(std::u16string(folder) + u"\\" + kHelperFileName, kMaxHelperFileBytes);
     };
-    ports.write_helper_file = [](std::u16string_view folder, std::string_view bytes) {
+    ports.writeHelperFile = [](std::u16string_view folder, std::string_view bytes) {
         return ReplaceFileContent(folder, kHelperFileName, bytes);
     };
-    ports.now_ms = [] { return static_cast<std::uint64_t>(GetTickCount64()); };
+    ports.nowMs = [] { return static_cast<std::uint64_t>(GetTickCount64()); };
     return ports;
 }
 

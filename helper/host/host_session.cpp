@@ -15,43 +15,43 @@ bool EnsureFolder(HostSession& session, const HostPorts& ports, std::u16string_v
         // Another identity is another profile: forget everything about the old one.
         session.identity.assign(identity);
         session.folder.clear();
-        session.last_marker.reset();
-        session.page_shown = false;
-        session.next_lookup_ms = 0;
-        session.lookup_delay_ms = 0;
+        session.lastMarker.reset();
+        session.pageShown = false;
+        session.nextLookupMs = 0;
+        session.lookupDelayMs = 0;
     }
     if (!session.folder.empty()) {
         return true;
     }
-    const std::uint64_t now = ports.now_ms();
-    if (session.lookup_delay_ms != 0 && now < session.next_lookup_ms) {
+    const std::uint64_t now = ports.nowMs();
+    if (session.lookupDelayMs != 0 && now < session.nextLookupMs) {
         return false;
     }
-    auto folder = ports.find_profile(identity);
+    auto folder = ports.findProfile(identity);
     if (!folder || folder->empty()) {
-        session.lookup_delay_ms = session.lookup_delay_ms == 0
-                                      ? kFirstLookupDelayMs
-                                      : std::min(session.lookup_delay_ms * 2, kMaxLookupDelayMs);
-        session.next_lookup_ms = now + session.lookup_delay_ms;
+        session.lookupDelayMs = session.lookupDelayMs == 0
+                                    ? kFirstLookupDelayMs
+                                    : std::min(session.lookupDelayMs * 2, kMaxLookupDelayMs);
+        session.nextLookupMs = now + session.lookupDelayMs;
         return false;
     }
     session.folder = std::move(*folder);
     // Continue the marker cycle after whatever a previous run left in the file, so that
     // the first write of this run changes the marker too.
-    if (auto existing = ports.read_helper_file(session.folder)) {
-        session.last_marker = MarkerOfContent(*existing);
+    if (auto existing = ports.readHelperFile(session.folder)) {
+        session.lastMarker = MarkerOfContent(*existing);
     }
     return true;
 }
 
 bool WriteAddress(HostSession& session, const HostPorts& ports, std::u16string_view address,
                   bool page) {
-    const char16_t marker = NextMarker(session.last_marker);
-    if (!ports.write_helper_file(session.folder, BuildHelperFileContent(marker, address))) {
+    const char16_t marker = NextMarker(session.lastMarker);
+    if (!ports.writeHelperFile(session.folder, BuildHelperFileContent(marker, address))) {
         return false;
     }
-    session.last_marker = marker;
-    session.page_shown = page;
+    session.lastMarker = marker;
+    session.pageShown = page;
     ++session.writes;
     return true;
 }
@@ -62,14 +62,14 @@ MessageOutcome HandleHostMessage(HostSession& session, const HostPorts& ports,
                                  const HostMessage& message) {
     if (!IsExtensionIdentity(message.id)) {
         ++session.skipped;
-        return MessageOutcome::kMalformed;
+        return MessageOutcome::Malformed;
     }
     if (!EnsureFolder(session, ports, message.id)) {
-        return MessageOutcome::kNoProfile;
+        return MessageOutcome::NoProfile;
     }
-    const std::u16string_view address = message.has_page ? message.url : std::u16string_view();
-    return WriteAddress(session, ports, address, message.has_page) ? MessageOutcome::kWritten
-                                                                   : MessageOutcome::kWriteFailed;
+    const std::u16string_view address = message.hasPage ? message.url : std::u16string_view();
+    return WriteAddress(session, ports, address, message.hasPage) ? MessageOutcome::Written
+                                                                  : MessageOutcome::WriteFailed;
 }
 
 MessageOutcome HandleFrameBody(HostSession& session, const HostPorts& ports,
@@ -77,13 +77,13 @@ MessageOutcome HandleFrameBody(HostSession& session, const HostPorts& ports,
     const auto message = ParseHostMessage(body);
     if (!message) {
         ++session.skipped;
-        return MessageOutcome::kMalformed;
+        return MessageOutcome::Malformed;
     }
     return HandleHostMessage(session, ports, *message);
 }
 
 void HandleInputEnd(HostSession& session, const HostPorts& ports) {
-    if (!session.folder.empty() && session.page_shown) {
+    if (!session.folder.empty() && session.pageShown) {
         WriteAddress(session, ports, std::u16string_view(), false);
     }
 }
@@ -91,7 +91,7 @@ void HandleInputEnd(HostSession& session, const HostPorts& ports) {
 FrameStatus RunHost(HostSession& session, const HostPorts& ports, const ReadBytesFn& read) {
     while (true) {
         const Frame frame = ReadFrame(read);
-        if (frame.status != FrameStatus::kFrame) {
+        if (frame.status != FrameStatus::Frame) {
             HandleInputEnd(session, ports);
             return frame.status;
         }

@@ -13,13 +13,13 @@
 struct HostPorts {
     // The full path of the one profile folder whose prefs map the identity (already
     // checked by IsExtensionIdentity), or nullopt.
-    std::function<std::optional<std::u16string>(std::u16string_view identity)> find_profile;
+    std::function<std::optional<std::u16string>(std::u16string_view identity)> findProfile;
     // The current address file of a profile folder, or nullopt when there is none.
-    std::function<std::optional<std::string>(std::u16string_view folder)> read_helper_file;
+    std::function<std::optional<std::string>(std::u16string_view folder)> readHelperFile;
     // Replaces the address file of a profile folder as a whole; false when it could not.
-    std::function<bool(std::u16string_view folder, std::string_view bytes)> write_helper_file;
+    std::function<bool(std::u16string_view folder, std::string_view bytes)> writeHelperFile;
     // A monotonic clock in milliseconds.
-    std::function<std::uint64_t()> now_ms;
+    std::function<std::uint64_t()> nowMs;
 };
 
 // A failed search is repeated after 1 s, then after twice the previous wait, up to this.
@@ -30,20 +30,20 @@ inline constexpr std::uint64_t kMaxLookupDelayMs = 60'000;
 struct HostSession {
     std::u16string identity;  // the identity the folder was searched for
     std::u16string folder;    // empty until found
-    std::optional<char16_t> last_marker;
-    bool page_shown = false;  // the file last written shows a page
-    std::uint64_t next_lookup_ms = 0;
-    std::uint64_t lookup_delay_ms = 0;
+    std::optional<char16_t> lastMarker;
+    bool pageShown = false;  // the file last written shows a page
+    std::uint64_t nextLookupMs = 0;
+    std::uint64_t lookupDelayMs = 0;
     // Counts, for the curious and for tests.
     std::uint32_t writes = 0;
     std::uint32_t skipped = 0;
 };
 
 enum class MessageOutcome {
-    kWritten,
-    kMalformed,    // not a message of ours; skipped
-    kNoProfile,    // the profile folder is not known (yet)
-    kWriteFailed,  // the file keeps its previous content
+    Written,
+    Malformed,    // not a message of ours; skipped
+    NoProfile,    // the profile folder is not known (yet)
+    WriteFailed,  // the file keeps its previous content
 };
 
 // One frame body.

@@ -18,24 +18,24 @@ std::size_t ReadFully(const ReadBytesFn& read, std::span<std::uint8_t> buffer) {
 
 }  // namespace
 
-Frame ReadFrame(const ReadBytesFn& read, std::size_t max_bytes) {
+Frame ReadFrame(const ReadBytesFn& read, std::size_t maxBytes) {
     Frame frame;
     std::uint8_t header[4];
-    const std::size_t header_got = ReadFully(read, header);
-    if (header_got == 0) {
-        frame.status = FrameStatus::kEnd;
+    const std::size_t headerGot = ReadFully(read, header);
+    if (headerGot == 0) {
+        frame.status = FrameStatus::End;
         return frame;
     }
-    if (header_got < sizeof(header)) {
-        frame.status = FrameStatus::kTruncated;
+    if (headerGot < sizeof(header)) {
+        frame.status = FrameStatus::Truncated;
         return frame;
     }
     const std::uint32_t length = static_cast<std::uint32_t>(header[0]) |
                                  (static_cast<std::uint32_t>(header[1]) << 8) |
                                  (static_cast<std::uint32_t>(header[2]) << 16) |
                                  (static_cast<std::uint32_t>(header[3]) << 24);
-    if (length > max_bytes) {
-        frame.status = FrameStatus::kTooLong;
+    if (length > maxBytes) {
+        frame.status = FrameStatus::TooLong;
         return frame;
     }
     frame.body.resize(length);
@@ -43,9 +43,9 @@ Frame ReadFrame(const ReadBytesFn& read, std::size_t max_bytes) {
         read, std::span(reinterpret_cast<std::uint8_t*>(frame.body.data()), frame.body.size()));
     if (got < length) {
         frame.body.clear();
-        frame.status = FrameStatus::kTruncated;
+        frame.status = FrameStatus::Truncated;
         return frame;
     }
-    frame.status = FrameStatus::kFrame;
+    frame.status = FrameStatus::Frame;
     return frame;
 }

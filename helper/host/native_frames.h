@@ -17,17 +17,17 @@ using ReadBytesFn = std::function<std::size_t(std::span<std::uint8_t> buffer)>;
 inline constexpr std::size_t kMaxFrameBytes = 1u << 20;
 
 enum class FrameStatus {
-    kFrame,      // body holds one message (possibly empty)
-    kEnd,        // the input ended cleanly, between frames
-    kTruncated,  // the input ended inside a length or a body
-    kTooLong,    // the length exceeds the limit; what follows cannot be trusted
+    Frame,      // body holds one message (possibly empty)
+    End,        // the input ended cleanly, between frames
+    Truncated,  // the input ended inside a length or a body
+    TooLong,    // the length exceeds the limit; what follows cannot be trusted
 };
 
 struct Frame {
-    FrameStatus status = FrameStatus::kEnd;
+    FrameStatus status = FrameStatus::End;
     std::string body;
 };
 
 // Reads one frame. Never reads past the frame's end, so the next call starts at the next
 // frame.
-Frame ReadFrame(const ReadBytesFn& read, std::size_t max_bytes = kMaxFrameBytes);
+Frame ReadFrame(const ReadBytesFn& read, std::size_t maxBytes = kMaxFrameBytes);

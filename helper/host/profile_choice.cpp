@@ -46,20 +46,20 @@ bool PrefsMapIdentity(std::string_view prefs, std::u16string_view id) {
         return false;
     }
     std::string word(id.begin(), id.end());  // ASCII, checked above
-    std::size_t line_start = 0;
-    while (line_start < prefs.size()) {
-        std::size_t line_end = prefs.find('\n', line_start);
-        if (line_end == std::string_view::npos) {
-            line_end = prefs.size();
+    std::size_t lineStart = 0;
+    while (lineStart < prefs.size()) {
+        std::size_t lineEnd = prefs.find('\n', lineStart);
+        if (lineEnd == std::string_view::npos) {
+            lineEnd = prefs.size();
         }
-        const std::string_view line = prefs.substr(line_start, line_end - line_start);
+        const std::string_view line = prefs.substr(lineStart, lineEnd - lineStart);
         // user_pref("extensions.webextensions.uuids", "{\"ext@id\":\"<identity>\",...}");
-        const std::size_t name_at = line.find(kUuidsPref);
-        if (name_at != std::string_view::npos &&
-            LineHoldsWord(line.substr(name_at + kUuidsPref.size()), word)) {
+        const std::size_t nameAt = line.find(kUuidsPref);
+        if (nameAt != std::string_view::npos &&
+            LineHoldsWord(line.substr(nameAt + kUuidsPref.size()), word)) {
             return true;
         }
-        line_start = line_end + 1;
+        lineStart = lineEnd + 1;
     }
     return false;
 }

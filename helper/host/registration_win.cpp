@@ -25,23 +25,23 @@ void Tell(bool quiet, const wchar_t* text, UINT icon) {
 
 }  // namespace
 
-std::u16string HostManifestPath(std::u16string_view host_path) {
-    std::u16string folder = FolderOf(host_path);
+std::u16string HostManifestPath(std::u16string_view hostPath) {
+    std::u16string folder = FolderOf(hostPath);
     if (!folder.empty()) {
         folder += u'\\';
     }
     return folder + kHostManifestFileName;
 }
 
-bool InstallHost(std::u16string_view host_path) {
-    const std::u16string folder = FolderOf(host_path);
+bool InstallHost(std::u16string_view hostPath) {
+    const std::u16string folder = FolderOf(hostPath);
     if (folder.empty()) {
         return false;
     }
-    if (!ReplaceFileContent(folder, kHostManifestFileName, BuildHostManifest(host_path))) {
+    if (!ReplaceFileContent(folder, kHostManifestFileName, BuildHostManifest(hostPath))) {
         return false;
     }
-    const std::wstring manifest(AsWide(HostManifestPath(host_path)));
+    const std::wstring manifest(AsWide(HostManifestPath(hostPath)));
     UniqueHKey key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, AsWide(kNativeHostKeyPath), 0, nullptr, 0, KEY_SET_VALUE,
                         nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
@@ -52,11 +52,11 @@ bool InstallHost(std::u16string_view host_path) {
                           reinterpret_cast<const BYTE*>(manifest.c_str()), bytes) == ERROR_SUCCESS;
 }
 
-bool UninstallHost(std::u16string_view host_path) {
+bool UninstallHost(std::u16string_view hostPath) {
     const LSTATUS key = RegDeleteKeyW(HKEY_CURRENT_USER, AsWide(kNativeHostKeyPath));
-    const std::wstring manifest(AsWide(HostManifestPath(host_path)));
-    const bool file_gone = DeleteFileW(manifest.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
-    return (key == ERROR_SUCCESS || key == ERROR_FILE_NOT_FOUND) && file_gone;
+    const std::wstring manifest(AsWide(HostManifestPath(hostPath)));
+    const bool fileGone = DeleteFileW(manifest.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    return (key == ERROR_SUCCESS || key == ERROR_FILE_NOT_FOUND) && fileGone;
 }
 
 std::optional<std::u16string> RegisteredManifestPath() {
@@ -80,12 +80,12 @@ std::optional<std::u16string> RegisteredManifestPath() {
     return path;
 }
 
-int RunRegistrationCommand(RegistrationCommand command, std::u16string_view host_path, bool quiet) {
-    if (command == RegistrationCommand::kAsk) {
+int RunRegistrationCommand(RegistrationCommand command, std::u16string_view hostPath, bool quiet) {
+    if (command == RegistrationCommand::Ask) {
         const auto registered = RegisteredManifestPath();
         const bool ours =
             registered && CompareStringOrdinal(AsWide(registered->c_str()), -1,
-                                               AsWide(HostManifestPath(host_path).c_str()), -1,
+                                               AsWide(HostManifestPath(hostPath).c_str()), -1,
                                                TRUE) == CSTR_EQUAL;
         const wchar_t* question =
             ours ? L"Firefox 用の補助プログラムは登録されています。\n登録を解除しますか？"
@@ -95,10 +95,10 @@ int RunRegistrationCommand(RegistrationCommand command, std::u16string_view host
         if (ShowMessageBox(nullptr, question, kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES) {
             return 0;
         }
-        command = ours ? RegistrationCommand::kUninstall : RegistrationCommand::kInstall;
+        command = ours ? RegistrationCommand::Uninstall : RegistrationCommand::Install;
     }
-    if (command == RegistrationCommand::kInstall) {
-        if (!InstallHost(host_path)) {
+    if (command == RegistrationCommand::Install) {
+        if (!InstallHost(hostPath)) {
             Tell(quiet, L"Firefox 用の補助プログラムを登録できませんでした。", MB_ICONERROR);
             return 1;
         }
@@ -108,7 +108,7 @@ int RunRegistrationCommand(RegistrationCommand command, std::u16string_view host
              MB_ICONINFORMATION);
         return 0;
     }
-    if (!UninstallHost(host_path)) {
+    if (!UninstallHost(hostPath)) {
         Tell(quiet, L"Firefox 用の補助プログラムの登録を解除できませんでした。", MB_ICONERROR);
         return 1;
     }

@@ -5,22 +5,22 @@
 #include <string>
 #include <string_view>
 
-// host_path's folder + kHostManifestFileName.
-std::u16string HostManifestPath(std::u16string_view host_path);
+// hostPath's folder + kHostManifestFileName.
+std::u16string HostManifestPath(std::u16string_view hostPath);
 
-// Writes the manifest for host_path and points the registry key at it.
-bool InstallHost(std::u16string_view host_path);
+// Writes the manifest for hostPath and points the registry key at it.
+bool InstallHost(std::u16string_view hostPath);
 
-// Removes the registry key and host_path's manifest; true when neither is left (also
+// Removes the registry key and hostPath's manifest; true when neither is left (also
 // when there was nothing to remove).
-bool UninstallHost(std::u16string_view host_path);
+bool UninstallHost(std::u16string_view hostPath);
 
 // The manifest path the registry key holds, if any.
 std::optional<std::u16string> RegisteredManifestPath();
 
-enum class RegistrationCommand { kAsk, kInstall, kUninstall };
+enum class RegistrationCommand { Ask, Install, Uninstall };
 
-// Carries out a command for the user: kAsk offers to register (or, when this copy is
+// Carries out a command for the user: Ask offers to register (or, when this copy is
 // registered, to remove the registration) with a question box. Unless quiet, the result is
 // shown in a message box. Returns the process exit code: 0 done or declined, 1 failed.
-int RunRegistrationCommand(RegistrationCommand command, std::u16string_view host_path, bool quiet);
+int RunRegistrationCommand(RegistrationCommand command, std::u16string_view hostPath, bool quiet);

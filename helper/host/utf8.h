@@ -13,4 +13,4 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // Appends one code point (at most U+10FFFF, not a surrogate) as UTF-16.
-void AppendCodePoint(std::u16string& out, char32_t code_point);
+void AppendCodePoint(std::u16string& out, char32_t codePoint);

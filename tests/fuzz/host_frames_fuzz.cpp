@@ -70,18 +70,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t written = 0;
     uint64_t now = 0;
     HostPorts ports;
-    ports.find_profile = [&](std::u16string_view id) -> std::optional<std::u16string> {
+    ports.findProfile = [&](std::u16string_view id) -> std::optional<std::u16string> {
         FUZZ_CHECK(IsExtensionIdentity(id));
         if (!PrefsMapIdentity(kPrefs, id)) {
             return std::nullopt;
         }
         return std::u16string(kFolder);
     };
-    ports.read_helper_file = [&](std::u16string_view folder) -> std::optional<std::string> {
+    ports.readHelperFile = [&](std::u16string_view folder) -> std::optional<std::string> {
         FUZZ_CHECK(folder == kFolder);
         return file;
     };
-    ports.write_helper_file = [&](std::u16string_view folder, std::string_view bytes) {
+    ports.writeHelperFile = [&](std::u16string_view folder, std::string_view bytes) {
         FUZZ_CHECK(folder == kFolder);
         // Writes fail in the pattern the top bits give.
         if ((folderFlags >> 4 >> (writeCalls++ % 4) & 1) != 0) {
@@ -101,11 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ++written;
         return true;
     };
-    ports.now_ms = [&] { return now += 700; };
+    ports.nowMs = [&] { return now += 700; };
 
     HostSession session;
     const FrameStatus status = RunHost(session, ports, read);
-    FUZZ_CHECK(status != FrameStatus::kFrame);
+    FUZZ_CHECK(status != FrameStatus::Frame);
     FUZZ_CHECK(session.writes == written);
     FUZZ_CHECK(at <= inSize);
 
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at = 0;
     for (int frames = 0; frames < 1000; ++frames) {
         const Frame frame = ReadFrame(read, 64);
-        if (frame.status != FrameStatus::kFrame) {
+        if (frame.status != FrameStatus::Frame) {
             FUZZ_CHECK(frame.body.empty());
             break;
         }

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (message) {
         FUZZ_CHECK(utf16.has_value());
         FUZZ_CHECK(!HasLoneSurrogate(message->id) && !HasLoneSurrogate(message->url));
-        FUZZ_CHECK(message->has_page || message->url.empty());
+        FUZZ_CHECK(message->hasPage || message->url.empty());
     }
 
     // Any units, lone surrogates included, become UTF-8 that reads back with U+FFFD for each.

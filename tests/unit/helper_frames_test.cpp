@@ -44,15 +44,15 @@ TEST(HelperFrames, ReadsFramesBackToBackWhateverTheChunking) {
         in.chunk = chunk;
         const auto read = in.Reader();
         Frame f = ReadFrame(read);
-        EXPECT_EQ(f.status, FrameStatus::kFrame);
+        EXPECT_EQ(f.status, FrameStatus::Frame);
         EXPECT_EQ(f.body, "{\"a\":1}");
         f = ReadFrame(read);
-        EXPECT_EQ(f.status, FrameStatus::kFrame);  // a zero length is a frame, empty
+        EXPECT_EQ(f.status, FrameStatus::Frame);  // a zero length is a frame, empty
         EXPECT_EQ(f.body, "");
         f = ReadFrame(read);
         EXPECT_EQ(f.body, "xyz");
-        EXPECT_EQ(ReadFrame(read).status, FrameStatus::kEnd);
-        EXPECT_EQ(ReadFrame(read).status, FrameStatus::kEnd);
+        EXPECT_EQ(ReadFrame(read).status, FrameStatus::End);
+        EXPECT_EQ(ReadFrame(read).status, FrameStatus::End);
     }
 }
 
@@ -60,7 +60,7 @@ TEST(HelperFrames, TheLengthIsLittleEndian) {
     FakeInput in;
     in.data = std::string("\x01\x01\x00\x00", 4) + std::string(257, 'q');
     const Frame f = ReadFrame(in.Reader());
-    EXPECT_EQ(f.status, FrameStatus::kFrame);
+    EXPECT_EQ(f.status, FrameStatus::Frame);
     EXPECT_EQ(f.body.size(), 257u);
 }
 
@@ -69,7 +69,7 @@ TEST(HelperFrames, TruncatedLengthOrBodyIsReportedAndNotReturned) {
         FakeInput in;
         in.data = data;
         const Frame f = ReadFrame(in.Reader());
-        EXPECT_EQ(f.status, FrameStatus::kTruncated);
+        EXPECT_EQ(f.status, FrameStatus::Truncated);
         EXPECT_TRUE(f.body.empty());
     }
 }
@@ -80,12 +80,12 @@ TEST(HelperFrames, OverlongLengthsStopWithoutReadingOrAllocatingTheBody) {
         FakeInput in;
         in.data = Le32(length) + "{}";
         const Frame f = ReadFrame(in.Reader());
-        EXPECT_EQ(f.status, FrameStatus::kTooLong);
+        EXPECT_EQ(f.status, FrameStatus::TooLong);
         EXPECT_EQ(in.pos, 4u);
     }
     FakeInput in;
     in.data = FrameOf(std::string(kMaxFrameBytes, 'x'));
-    EXPECT_EQ(ReadFrame(in.Reader()).status, FrameStatus::kFrame);  // the limit itself is fine
+    EXPECT_EQ(ReadFrame(in.Reader()).status, FrameStatus::Frame);  // the limit itself is fine
 }
 
 TEST(HelperFrames, AReaderClaimingTooMuchCannotPushPastTheBuffer) {
@@ -101,7 +101,7 @@ TEST(HelperFrames, AReaderClaimingTooMuchCannotPushPastTheBuffer) {
         return n + 100;  // claims more than it wrote or was asked for
     };
     const Frame f = ReadFrame(liar);
-    EXPECT_EQ(f.status, FrameStatus::kFrame);
+    EXPECT_EQ(f.status, FrameStatus::Frame);
     EXPECT_EQ(f.body, "abcd");
 }
 

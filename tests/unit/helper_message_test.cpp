@@ -17,20 +17,20 @@ TEST(HelperMessage, PageAndNoPage) {
     auto m = ParseHostMessage(Msg("\"https://ja.wikipedia.org/wiki/A\""));
     ASSERT_TRUE(m);
     EXPECT_EQ(m->id, u"0b1c2d3e-4f50-4a6b-8c7d-9e0f1a2b3c4d");
-    EXPECT_TRUE(m->has_page);
+    EXPECT_TRUE(m->hasPage);
     EXPECT_EQ(m->url, u"https://ja.wikipedia.org/wiki/A");
 
     m = ParseHostMessage(Msg("null"));
     ASSERT_TRUE(m);
-    EXPECT_FALSE(m->has_page);
+    EXPECT_FALSE(m->hasPage);
 
     m = ParseHostMessage(std::string("{\"id\":\"") + kId + "\"}");
     ASSERT_TRUE(m);
-    EXPECT_FALSE(m->has_page);  // no url at all: no page
+    EXPECT_FALSE(m->hasPage);  // no url at all: no page
 
     m = ParseHostMessage(Msg("\"\""));
     ASSERT_TRUE(m);
-    EXPECT_TRUE(m->has_page);
+    EXPECT_TRUE(m->hasPage);
     EXPECT_EQ(m->url, u"");
 }
 

@@ -41,21 +41,21 @@ struct FakeWorld {
 
     HostPorts Ports() {
         HostPorts p;
-        p.find_profile = [this](std::u16string_view id) -> std::optional<std::u16string> {
+        p.findProfile = [this](std::u16string_view id) -> std::optional<std::u16string> {
             ++lookups;
             if (id.size() != 36 || profile_of_id.empty()) {
                 return std::nullopt;
             }
             return profile_of_id;
         };
-        p.read_helper_file = [this](std::u16string_view folder) -> std::optional<std::string> {
+        p.readHelperFile = [this](std::u16string_view folder) -> std::optional<std::string> {
             auto it = files.find(std::u16string(folder));
             if (it == files.end()) {
                 return std::nullopt;
             }
             return it->second;
         };
-        p.write_helper_file = [this](std::u16string_view folder, std::string_view bytes) {
+        p.writeHelperFile = [this](std::u16string_view folder, std::string_view bytes) {
             if (fail_writes) {
                 return false;
             }
@@ -63,7 +63,7 @@ struct FakeWorld {
             writes.emplace_back(bytes);
             return true;
         };
-        p.now_ms = [this] { return now; };
+        p.nowMs = [this] { return now; };
         return p;
     }
 };
@@ -89,7 +89,7 @@ TEST(HelperSession, EveryPageMessageRewritesTheFileWithANewMarker) {
         session, world.Ports(),
         ReaderOf(Page("https://ja.wikipedia.org/wiki/A") + Page("https://ja.wikipedia.org/wiki/A") +
                  Page("https://ja.wikipedia.org/wiki/B")));
-    EXPECT_EQ(end, FrameStatus::kEnd);
+    EXPECT_EQ(end, FrameStatus::End);
     // Three pages, then the end of input clears the address.
     ASSERT_EQ(world.writes.size(), 4u);
     EXPECT_EQ(world.writes[0],
@@ -134,7 +134,7 @@ TEST(HelperSession, MalformedFramesAreSkippedAndTheRestStillHandled) {
     const std::string input = Frame("") + Frame("{") + Frame("{\"id\":\"x\",\"url\":\"a\"}") +
                               Frame(std::string("{\"id\":\"") + kId + "\",\"url\":\"\xC3\"}") +
                               Frame(std::string("{\"url\":\"a\"}")) + Page("good");
-    EXPECT_EQ(RunHost(session, world.Ports(), ReaderOf(input)), FrameStatus::kEnd);
+    EXPECT_EQ(RunHost(session, world.Ports(), ReaderOf(input)), FrameStatus::End);
     EXPECT_EQ(session.skipped, 5u);
     ASSERT_EQ(world.writes.size(), 2u);
     EXPECT_EQ(world.writes[0], BuildHelperFileContent(kMarkerCycle[0], u"good"));
@@ -146,10 +146,10 @@ TEST(HelperSession, BrokenStreamsEndTheRunAndClearTheAddress) {
         std::string tail;  // where the input goes wrong; a good frame follows a length too long
         FrameStatus end;
     };
-    for (const Case& c : {Case{Le32(1u << 31) + Page("after"), FrameStatus::kTooLong},
-                          Case{Le32(0xFFFFFFFFu) + Page("after"), FrameStatus::kTooLong},
-                          Case{Page("next").substr(0, 10), FrameStatus::kTruncated},
-                          Case{"\x01", FrameStatus::kTruncated}}) {
+    for (const Case& c : {Case{Le32(1u << 31) + Page("after"), FrameStatus::TooLong},
+                          Case{Le32(0xFFFFFFFFu) + Page("after"), FrameStatus::TooLong},
+                          Case{Page("next").substr(0, 10), FrameStatus::Truncated},
+                          Case{"\x01", FrameStatus::Truncated}}) {
         FakeWorld world;
         HostSession session;
         EXPECT_EQ(RunHost(session, world.Ports(), ReaderOf(Page("a") + c.tail)), c.end);
@@ -173,10 +173,10 @@ TEST(HelperSession, UnknownProfileIsLookedUpAgainWithGrowingPauses) {
     HostSession session;
     const auto ports = world.Ports();
     const std::string body = Page("a").substr(4);
-    EXPECT_EQ(HandleFrameBody(session, ports, body), MessageOutcome::kNoProfile);
+    EXPECT_EQ(HandleFrameBody(session, ports, body), MessageOutcome::NoProfile);
     EXPECT_EQ(world.lookups, 1);
     world.now = 999;
-    EXPECT_EQ(HandleFrameBody(session, ports, body), MessageOutcome::kNoProfile);
+    EXPECT_EQ(HandleFrameBody(session, ports, body), MessageOutcome::NoProfile);
     EXPECT_EQ(world.lookups, 1);  // too soon
     world.now = 1000;
     HandleFrameBody(session, ports, body);
@@ -194,7 +194,7 @@ TEST(HelperSession, UnknownProfileIsLookedUpAgainWithGrowingPauses) {
     // Firefox has written its prefs by now.
     world.profile_of_id = kFolder;
     world.now += kMaxLookupDelayMs;
-    EXPECT_EQ(HandleFrameBody(session, ports, body), MessageOutcome::kWritten);
+    EXPECT_EQ(HandleFrameBody(session, ports, body), MessageOutcome::Written);
 }
 
 TEST(HelperSession, AFailedWriteKeepsTheMarkerSoTheNextOneStillDiffersFromTheFile) {
@@ -203,7 +203,7 @@ TEST(HelperSession, AFailedWriteKeepsTheMarkerSoTheNextOneStillDiffersFromTheFil
     const auto ports = world.Ports();
     HandleFrameBody(session, ports, Page("a").substr(4));
     world.fail_writes = true;
-    EXPECT_EQ(HandleFrameBody(session, ports, Page("b").substr(4)), MessageOutcome::kWriteFailed);
+    EXPECT_EQ(HandleFrameBody(session, ports, Page("b").substr(4)), MessageOutcome::WriteFailed);
     world.fail_writes = false;
     HandleFrameBody(session, ports, Page("c").substr(4));
     ASSERT_EQ(world.writes.size(), 2u);

@@ -272,7 +272,7 @@ TEST(HelperHostPorts, FramesInAddressFileOutInTheRightProfileOnly) {
     std::vector<std::string> seen;
     for (int i = 0; i < 3; ++i) {
         const Frame frame = ReadFrame(read);
-        ASSERT_EQ(frame.status, FrameStatus::kFrame);
+        ASSERT_EQ(frame.status, FrameStatus::Frame);
         HandleFrameBody(session, ports, frame.body);
         seen.push_back(ReadBytes(file).value_or(""));
     }
@@ -334,7 +334,7 @@ TEST(HelperRegistration, TheCommandsAskAndReport) {
         return (box.type & MB_YESNO) ? answer : IDOK;
     });
     // Not registered: the question offers to register; yes registers.
-    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::kAsk, exe, false), 0);
+    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::Ask, exe, false), 0);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].caption, L"ヨミトキ");
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
@@ -344,17 +344,17 @@ TEST(HelperRegistration, TheCommandsAskAndReport) {
     // Registered: the question offers removal; no leaves it.
     boxes.clear();
     answer = IDNO;
-    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::kAsk, exe, false), 0);
+    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::Ask, exe, false), 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find(L"解除しますか"), std::wstring::npos);
     EXPECT_TRUE(RegisteredManifestPath());
     // Quiet commands show nothing.
     boxes.clear();
-    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::kUninstall, exe, true), 0);
+    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::Uninstall, exe, true), 0);
     EXPECT_FALSE(RegisteredManifestPath());
     EXPECT_TRUE(boxes.empty());
     // A failure is reported with the error icon and exit code 1.
-    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::kInstall,
+    EXPECT_EQ(RunRegistrationCommand(RegistrationCommand::Install,
                                      dir.u16() + u"\\missing\\ymthelp.exe", false),
               1);
     ASSERT_EQ(boxes.size(), 1u);
