@@ -55,7 +55,7 @@ void OnCreate(App& app, HWND window) {
             SaveSettings(main, app.settings, daySeconds, dayKey,
                          main != nullptr ? WindowRectOf(main) : WindowRectPort());
         });
-    SetTimer(window, IDT_TICK, 1000, nullptr);
+    app.timers->StartTimer(IDT_TICK, 1000);
     // No input method on the character: typing never opens a composition window on it.
     ImmAssociateContext(window, nullptr);
     const TalkEntry& greeting = PickGreeting(static_cast<uint16_t>(LocalNow().hour), std::rand);
@@ -64,16 +64,22 @@ void OnCreate(App& app, HWND window) {
     app.StartupShortcutPath = ComputeStartupShortcutPath();
 }
 
+// The tick and the running speech; the timers exist from the main window's creation on.
+void StopAppTimers(App& app) {
+    if (!app.timers) {
+        return;
+    }
+    app.timers->StopTimer(IDT_TICK);
+    StopRunningSpeech(app.speech, *app.timers);
+    app.speech.ActiveSpeechTimer = 0;
+}
+
 void OnDestroy(App& app, HWND window) {
     TellSibling(window, u"");
     if (app.character) {
         app.character->StopVoice();
     }
-    KillTimer(window, IDT_TICK);
-    if (app.speech.ActiveSpeechTimer != 0) {
-        KillTimer(window, app.speech.ActiveSpeechTimer);
-        app.speech.ActiveSpeechTimer = 0;
-    }
+    StopAppTimers(app);
     ShowWindow(window, SW_HIDE);
     app.ContextMenu = nullptr;
     app.AppMenu.reset();
@@ -246,11 +252,7 @@ bool CreateAppWindows(App& app) {
     // of it stops before the box, whose loop would otherwise run the tick and draw the
     // greeting without a balloon.
     HWND window = app.MainWindow();
-    KillTimer(window, IDT_TICK);
-    if (app.timers) {
-        StopRunningSpeech(app.speech, *app.timers);
-        app.speech.ActiveSpeechTimer = 0;
-    }
+    StopAppTimers(app);
     // Windows leaves the icon of a destroyed window in the notification area until the
     // pointer passes over it (Wine removes it with the window): it goes explicitly.
     DeleteTrayIcon(window);

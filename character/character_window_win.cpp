@@ -33,8 +33,9 @@ void CharacterWindows::RegisterClasses(HINSTANCE instance, HMODULE editionModule
     wc.hInstance = instance;
     wc.hIcon = icon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // A system colour index given as the brush, as the class has always had it.
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5));
+    // The menu colour's system brush (a colour index plus one stands for its brush). The
+    // window is layered and never paints its background: only the class record carries it.
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
     wc.lpszClassName = kMainWindowClass;
     RegisterClassExW(&wc);
     wc.lpfnWndProc = BalloonWindowProc;

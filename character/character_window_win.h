@@ -68,7 +68,7 @@ class CharacterWindows {
     CharacterWindows(const CharacterWindows&) = delete;
     CharacterWindows& operator=(const CharacterWindows&) = delete;
 
-    // Registers "ytm_tan_ee" (mainProc, system-colour brush 5) and "ytm_tan_ee_child" (the
+    // Registers "ytm_tan_ee" (mainProc, the menu colour's brush) and "ytm_tan_ee_child" (the
     // balloon procedure, white stock brush), class icon 130 of the edition plug-in. A failed
     // registration goes unreported: the window's creation then fails.
     static void RegisterClasses(HINSTANCE instance, HMODULE editionModule, WNDPROC mainProc);

@@ -40,9 +40,9 @@ struct PictureSet {
     void Clear();
 };
 
-// Decodes a scrambled PNG (8-bit RGBA) of `size` bytes into a new DIB section w x h and
-// gives its pixels through `pixels`. Empty on a null, corrupt or truncated picture or when
-// the DIB section cannot be made; nothing is read past `size`.
+// Decodes the scrambled balloon PNG (8-bit RGBA, BalloonWidth x kPictureHeight) of `size`
+// bytes into a new DIB section of that size and gives its pixels through `pixels`. Empty on a null,
+// corrupt or truncated picture or when the DIB section cannot be made; nothing is read past `size`.
 UniqueGdiObject LoadPicture(const uint8_t* resource, size_t size, const uint32_t** pixels);
 
 // Decodes a scrambled pose PNG (175 x 350) and composes it with the balloon's pixels (a
