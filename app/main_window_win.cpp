@@ -13,7 +13,7 @@
 #include "app/startup.h"
 #include "app/tray_win.h"
 #include "character/talk_tables.h"
-#include "common/boundary.h"
+#include "common/boundary_win.h"
 #include "common/message_box_win.h"
 #include "records/settings_win.h"
 #include "resources/resource.h"
@@ -224,8 +224,7 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CatchAtBoundary<LRESULT>(
-        0, [&] { return HandleMainMessage(window, message, wParam, lParam); });
+    return WindowProcAtBoundary<HandleMainMessage>(window, message, wParam, lParam);
 }
 
 bool CreateAppWindows(App& app) {

@@ -2,7 +2,7 @@
 // list on the balloon window, and the balloon window's own procedure.
 #include "character/balloon_text.h"
 #include "character/character_window_win.h"
-#include "common/boundary.h"
+#include "common/boundary_win.h"
 #include "common/text_win.h"
 
 namespace {
@@ -182,6 +182,5 @@ LRESULT HandleBalloonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 LRESULT CALLBACK BalloonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CatchAtBoundary<LRESULT>(
-        0, [&] { return HandleBalloonMessage(window, message, wParam, lParam); });
+    return WindowProcAtBoundary<HandleBalloonMessage>(window, message, wParam, lParam);
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/boundary.h"
+#include "common/boundary_win.h"
 #include "common/text_win.h"
 #include "resources/resource.h"
 
@@ -80,15 +80,10 @@ INT_PTR HandleAlarmMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
-// A dialog whose handling failed for want of memory answers "not handled".
-INT_PTR CALLBACK AlarmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CatchAtBoundary<INT_PTR>(
-        FALSE, [&] { return HandleAlarmMessage(dialog, message, wParam, lParam); });
-}
-
 }  // namespace
 
 INT_PTR OpenAlarmDialog(HINSTANCE instance, HWND owner, Settings& settings) {
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ALARM), owner, AlarmProc,
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ALARM), owner,
+                           DialogProcAtBoundary<HandleAlarmMessage>,
                            reinterpret_cast<LPARAM>(&settings));
 }

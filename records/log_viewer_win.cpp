@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/boundary.h"
+#include "common/boundary_win.h"
 #include "common/message_box_win.h"
 #include "common/system_win.h"
 #include "common/text_win.h"
@@ -101,17 +101,12 @@ INT_PTR HandleLogViewerMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
-// A dialog whose handling failed for want of memory answers "not handled".
-INT_PTR CALLBACK LogViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CatchAtBoundary<INT_PTR>(
-        FALSE, [&] { return HandleLogViewerMessage(dialog, message, wParam, lParam); });
-}
-
 }  // namespace
 
 INT_PTR OpenLogViewer(HINSTANCE instance, HWND owner, uint32_t command,
                       std::function<void(HWND dialog)> saveSettings) {
     LogViewerParams params{command, std::move(saveSettings)};
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LOGVIEWER), owner, LogViewerProc,
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LOGVIEWER), owner,
+                           DialogProcAtBoundary<HandleLogViewerMessage>,
                            reinterpret_cast<LPARAM>(&params));
 }
