@@ -27,7 +27,7 @@
 #define IDC_ALARM3_MESSAGE 1011
 
 // Commands of the context menu and the balloon's command list.
-#define IDM_EXIT 2  // IDCANCEL's number, kept by the menu
+#define IDM_EXIT 2          // IDCANCEL's number, kept by the menu
 #define IDM_QUICK_CANCEL 3  // the command list's キャンセル: no command
 #define IDM_VERSION 32771
 #define IDM_LOG_WEEK 32772
