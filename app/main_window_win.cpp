@@ -62,6 +62,8 @@ void OnDestroy(App& app, HWND window) {
         app.character->StopVoice();
     }
     KillTimer(window, IDT_TICK);
+    // Its COM objects go on its own thread, before the program's COM ends.
+    app.watch.StopAccessibleReader();
     if (app.speech.ActiveSpeechTimer != 0) {
         KillTimer(window, app.speech.ActiveSpeechTimer);
         app.speech.ActiveSpeechTimer = 0;
