@@ -1,4 +1,5 @@
 #include "watch/control_path.h"
+#include "watch/window_class_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -552,6 +553,27 @@ TEST_F(Desk, AfterTheCachedBrowserLeavesTheSiteTheScanFindsAnother) {
     EXPECT_TRUE(ScanBrowsers(tree, cached, article));
     EXPECT_EQ(cached.control, second);
     EXPECT_EQ(std::u16string(article.c_str()), u"B");
+}
+
+TEST(WindowClassCache, ANameCountsWhileTheHandleKeepsItsOwnerAndIsLetGoWhenUnused) {
+    WindowClassCache cache;
+    cache.Store(7, 100, u"Chrome_OmniboxView");
+    ASSERT_NE(cache.Find(7, 100), nullptr);
+    EXPECT_EQ(*cache.Find(7, 100), u"Chrome_OmniboxView");
+    // The handle given to a window of another thread or process: read again.
+    EXPECT_EQ(cache.Find(7, 101), nullptr);
+    EXPECT_EQ(cache.Find(7, 100), nullptr) << "the stale name was dropped";
+    cache.Store(7, 101, u"Edit");
+    cache.Store(8, 100, u"Button");
+    // Looked up every round: kept. Not looked up for the rounds of a sweep: let go.
+    for (std::uint32_t round = 0; round < 3 * kClassCacheRounds; ++round) {
+        cache.NextRound();
+        ASSERT_NE(cache.Find(7, 101), nullptr) << round;
+    }
+    EXPECT_EQ(cache.Find(8, 100), nullptr);
+    EXPECT_EQ(cache.size(), 1u);
+    cache.Forget(7);
+    EXPECT_EQ(cache.size(), 0u);
 }
 
 // ---- Bad input ----
