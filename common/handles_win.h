@@ -1,7 +1,7 @@
 #pragma once
 // Owners of Windows handles: move-only, each closes its handle once. These are the only
-// places that call CloseHandle, FindClose, RegCloseKey, FreeLibrary, DeleteObject, DeleteDC,
-// ReleaseDC and EndPaint.
+// places that call CloseHandle, FindClose, FindCloseChangeNotification, RegCloseKey,
+// FreeLibrary, DeleteObject, DeleteDC, ReleaseDC and EndPaint.
 #include <windows.h>
 
 #include <utility>
@@ -58,6 +58,11 @@ struct File {
     static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
     static void Close(HANDLE h) { ::CloseHandle(h); }
 };
+struct ChangeNotification {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { ::FindCloseChangeNotification(h); }
+};
 }  // namespace handle_traits
 
 // Kernel objects whose "none" is null (mutexes, events, threads, processes).
@@ -66,6 +71,8 @@ using UniqueHandle = UniqueHandleOf<HANDLE, handle_traits::NullInvalid<HANDLE, :
 using UniqueHFile = UniqueHandleOf<HANDLE, handle_traits::File>;
 // A FindFirstFileW search.
 using UniqueFindHandle = UniqueHandleOf<HANDLE, handle_traits::Find>;
+// A FindFirstChangeNotificationW watch.
+using UniqueChangeNotification = UniqueHandleOf<HANDLE, handle_traits::ChangeNotification>;
 using UniqueHKey = UniqueHandleOf<HKEY, handle_traits::NullInvalid<HKEY, ::RegCloseKey>>;
 using UniqueHModule = UniqueHandleOf<HMODULE, handle_traits::NullInvalid<HMODULE, ::FreeLibrary>>;
 using UniqueGdiObject =
