@@ -31,7 +31,8 @@ constexpr UINT kStartupCommand = 32795;
 
 void AddIdleTrayIcon(App& app, HWND window) {
     if (!app.settings.NoTaskbarIcon) {
-        AddTrayIcon(window, app.IdleIcon, WaitingText(app.EditionLabel, app.clock.TodaySeconds));
+        AddTrayIcon(window, app.IdleIcon, WaitingText(app.EditionLabel, app.clock.TodaySeconds),
+                    app.tray);
     }
 }
 
