@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/tray_win.h"
 #include "character/character_window_win.h"
 #include "character/speech.h"
 #include "character/window_timers_win.h"
@@ -37,6 +38,7 @@ struct App {
     bool MenuOpen = false;
     HICON ViewingIcon = nullptr;  // shared icons of the edition plug-in: never destroyed
     HICON IdleIcon = nullptr;
+    TrayShown tray;  // what the shell shows for the icon
     UINT TaskbarCreatedMessage = 0;
     std::wstring StartupShortcutPath;
     BrowserWatch watch;

@@ -35,7 +35,8 @@ constexpr MarkedCommand kMarked[] = {
 
 void AddIdleTrayIcon(App& app, HWND window) {
     if (!app.settings.NoTaskbarIcon) {
-        AddTrayIcon(window, app.IdleIcon, WaitingText(app.EditionLabel, app.clock.TodaySeconds));
+        AddTrayIcon(window, app.IdleIcon, WaitingText(app.EditionLabel, app.clock.TodaySeconds),
+                    app.tray);
     }
 }
 
@@ -80,6 +81,8 @@ void OnDestroy(App& app, HWND window) {
         app.character->StopVoice();
     }
     StopAppTimers(app);
+    // Its COM objects go on its own thread, before the program's COM ends.
+    app.watch.StopAccessibleReader();
     ShowWindow(window, SW_HIDE);
     app.ContextMenu = nullptr;
     app.AppMenu.reset();

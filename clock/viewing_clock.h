@@ -39,7 +39,8 @@ class ClockPorts {
     // A hit caches the reader that found it.
     virtual bool ScanBrowsers() = 0;
     // The browsers that draw their own address bars, read through their accessibility
-    // trees; asked last because a search costs the most. A hit remembers the bar.
+    // trees off the tick's thread: the latest verdict counts while fresh. Asked last
+    // because a search costs the most.
     virtual bool ScanAccessibleBrowsers() = 0;
 
     // Tray tip (the tray cuts it to what it can show) and icon.

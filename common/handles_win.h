@@ -1,8 +1,9 @@
 #pragma once
 // Owners of Windows handles and COM resources: move-only, each lets go of its resource
-// once. These are the only places that call CloseHandle, FindClose, RegCloseKey,
-// FreeLibrary, DeleteObject, DeleteDC, ReleaseDC, EndPaint, DestroyMenu, IUnknown::Release,
-// SysFreeString, VariantClear, CoTaskMemFree and CoUninitialize.
+// once. These are the only places that call CloseHandle, FindClose,
+// FindCloseChangeNotification, RegCloseKey, FreeLibrary, DeleteObject, DeleteDC, ReleaseDC,
+// EndPaint, DestroyMenu, IUnknown::Release, SysFreeString, VariantClear, CoTaskMemFree and
+// CoUninitialize.
 #include <windows.h>
 
 #include <objbase.h>
@@ -62,6 +63,11 @@ struct File {
     static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
     static void Close(HANDLE h) { ::CloseHandle(h); }
 };
+struct ChangeNotification {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { ::FindCloseChangeNotification(h); }
+};
 }  // namespace handle_traits
 
 // Kernel objects whose "none" is null (mutexes, events, threads, processes).
@@ -70,6 +76,8 @@ using UniqueHandle = UniqueHandleOf<HANDLE, handle_traits::NullInvalid<HANDLE, :
 using UniqueHFile = UniqueHandleOf<HANDLE, handle_traits::File>;
 // A FindFirstFileW search.
 using UniqueFindHandle = UniqueHandleOf<HANDLE, handle_traits::Find>;
+// A FindFirstChangeNotificationW watch.
+using UniqueChangeNotification = UniqueHandleOf<HANDLE, handle_traits::ChangeNotification>;
 using UniqueHKey = UniqueHandleOf<HKEY, handle_traits::NullInvalid<HKEY, ::RegCloseKey>>;
 using UniqueHModule = UniqueHandleOf<HMODULE, handle_traits::NullInvalid<HMODULE, ::FreeLibrary>>;
 using UniqueGdiObject =

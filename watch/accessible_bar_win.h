@@ -7,8 +7,8 @@
 // The interface's id is taken with __uuidof: the static link finds IID_IAccessible in two
 // libraries (oleacc and uuid) once it is named.
 //
-// Every call here runs on the program's one (STA) thread, which initialises COM before its
-// first tick.
+// A tree is used only on the thread that made it, which has entered a COM apartment: the
+// program's accessibility worker (accessible_worker_win.h).
 #include <windows.h>
 
 #include <oleacc.h>

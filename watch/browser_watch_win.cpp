@@ -13,9 +13,17 @@ bool BrowserWatch::ScanFirefoxProfiles(CurrentArticle& article) {
 }
 
 bool BrowserWatch::ScanBrowsers(CurrentArticle& article) {
-    return ::ScanBrowsers(m_windows, m_cachedReader, article);
+    m_topLevel.Walk();
+    const bool hit = ::ScanBrowsers(m_topLevel, m_cachedReader, article);
+    m_topLevelFresh = !hit;
+    return hit;
 }
 
 bool BrowserWatch::ScanAccessibleBars(CurrentArticle& article) {
-    return ::ScanAccessibleBars(m_windows, m_accessible, m_clock, m_accessibleBars, article);
+    // One walk a sample: the one ScanBrowsers just made, unless it is not of this sample.
+    if (!m_topLevelFresh) {
+        m_topLevel.Walk();
+    }
+    m_topLevelFresh = false;
+    return SampleAccessibleBars(m_accessible, m_topLevel, m_clock.NowMs(), article);
 }

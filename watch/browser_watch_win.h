@@ -2,9 +2,11 @@
 // The viewing clock's sample sources over the real desktop: the browsers' address controls
 // and the Firefox helper files, with what the readers keep between samples.
 #include "watch/accessible_bar_win.h"
+#include "watch/accessible_worker_win.h"
 #include "watch/control_path.h"
 #include "watch/helper_file.h"
 #include "watch/helper_file_win.h"
+#include "watch/window_list.h"
 #include "watch/window_tree_win.h"
 
 class BrowserWatch {
@@ -18,22 +20,30 @@ class BrowserWatch {
     bool RecheckCachedReader(CurrentArticle& article);
     // Reads the helper file of every Firefox profile; the last file that hits is remembered.
     bool ScanFirefoxProfiles(CurrentArticle& article);
-    // Scans the top-level windows front to back; a hit caches the reader that found it.
+    // Walks the top-level windows and scans them front to back; a hit caches the reader
+    // that found it. A walk that did not hit is kept for ScanAccessibleBars in the same
+    // sample.
     bool ScanBrowsers(CurrentArticle& article);
-    // Reads the remembered accessible address bar, or after a miss searches the browsers'
-    // accessibility trees (at most once a second, within kAccessibleBudgetMs).
+    // The browsers that draw their own address bars: takes the accessibility worker's latest
+    // verdict (a hit only while fresh) and hands it this sample's browser windows for its
+    // next pass (reading the remembered bar, or after a miss searching the trees at most
+    // once a second within kAccessibleBudgetMs). Never waits for the worker.
     bool ScanAccessibleBars(CurrentArticle& article);
+    // Ends the accessibility worker; called before the program's COM ends.
+    void StopAccessibleReader() { m_accessible.Stop(); }
 
     const CachedReader& cachedReader() const { return m_cachedReader; }
     const HelperFileState& helperFiles() const { return m_helperFiles; }
-    const AccessibleBarState& accessibleBars() const { return m_accessibleBars; }
+    const AccessibleWorker& accessibleWorker() const { return m_accessible; }
 
   private:
     Win32WindowTree m_windows;
+    // The top-level windows of the last walk, and whether ScanAccessibleBars may take it.
+    WindowList m_topLevel{&m_windows};
+    bool m_topLevelFresh = false;
     Win32HelperFiles m_files;
     CachedReader m_cachedReader;
     HelperFileState m_helperFiles;  // RememberedHelperPath and LastHelperMarker
-    MsaaTree m_accessible;
     SystemClock m_clock;
-    AccessibleBarState m_accessibleBars;
+    AccessibleWorker m_accessible;
 };

@@ -126,6 +126,12 @@ class Ancestry {
 
     WindowRef Control() const { return m_windows[0]; }
 
+    // The windows looked at so far, from the control upward, into cached.
+    void Remember(CachedReader& cached) const {
+        cached.ancestry = m_windows;
+        cached.levels = m_windowsKnown;
+    }
+
   private:
     WindowRef WindowAt(std::size_t level) {
         while (m_windowsKnown <= level) {
@@ -155,20 +161,55 @@ class Ancestry {
     std::array<std::array<char16_t, kClassNameRoom>, kMaxPathDepth> m_names;
 };
 
+// The address in a text read through path of family (at kHttpPrefixRoom in address).
+bool MatchPathText(const BrowserFamily& family, std::size_t path, PrefixableText& address,
+                   CurrentArticle& article) {
+    if (family.prefixesHttp && path > 0) {
+        return MatchWithHttpPrefix(address, article);
+    }
+    return MatchWatchedAddress(address.data() + kHttpPrefixRoom, article);
+}
+
+// fitted: the path that gave the text, where one did.
 bool ReadFamilyControlWith(WindowTree& tree, Ancestry& ancestry, const BrowserFamily& family,
-                           CurrentArticle& article) {
+                           CurrentArticle& article, std::size_t* fitted = nullptr) {
     PrefixableText address;
     char16_t* const text = address.data() + kHttpPrefixRoom;
     for (std::size_t i = 0; i < family.paths.size(); ++i) {
         if (!ancestry.Fits(family.paths[i]) || ReadText(tree, ancestry.Control(), text) == 0) {
             continue;
         }
-        if (family.prefixesHttp && i > 0) {
-            return MatchWithHttpPrefix(address, article);
+        if (fitted != nullptr) {
+            *fitted = i;
         }
-        return MatchWatchedAddress(text, article);
+        return MatchPathText(family, i, address, article);
     }
     return false;
+}
+
+// Whether the cached control is still the kind of window the hit saw, under the same
+// ancestors. A window's class never changes, so the ancestors' classes are those the hit
+// compared while the same windows stand there; the control's handle may name a new window,
+// whose class the tree reads.
+bool AncestryHolds(WindowTree& tree, const CachedReader& cached) {
+    const std::u16string_view entry = cached.family->paths[cached.path][0];
+    if (cached.levels == 0 || entry.empty()) {
+        return false;
+    }
+    std::array<char16_t, kClassNameRoom> name;
+    const std::size_t length =
+        std::min(tree.ClassName(cached.control, name.data(), name.size()), name.size() - 1);
+    if (!EqualsAsciiNoCase({name.data(), length}, entry)) {
+        return false;
+    }
+    WindowRef window = cached.control;
+    for (std::size_t level = 1; level < cached.levels; ++level) {
+        window = window == 0 ? 0 : tree.Parent(window);
+        if (window != cached.ancestry[level]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 template <class F>
@@ -259,8 +300,10 @@ bool ScanBrowsers(WindowTree& tree, CachedReader& cached, CurrentArticle& articl
         }
         auto visitDescendant = [&](WindowRef control) {
             ancestry.Reset(control);
-            if (ReadFamilyControlWith(tree, ancestry, *family, article)) {
-                cached = {control, family};
+            std::size_t fitted = 0;
+            if (ReadFamilyControlWith(tree, ancestry, *family, article, &fitted)) {
+                cached = {control, family, fitted};
+                ancestry.Remember(cached);
                 hit = true;
             }
             return !hit;
@@ -278,7 +321,23 @@ bool RecheckCachedReader(WindowTree& tree, CachedReader& cached, CurrentArticle&
     if (cached.empty()) {
         return false;
     }
-    if (ReadFamilyControl(tree, *cached.family, cached.control, article)) {
+    if (AncestryHolds(tree, cached)) {
+        PrefixableText address;
+        // An empty text leaves the later paths to try: the whole test below decides.
+        if (ReadText(tree, cached.control, address.data() + kHttpPrefixRoom) > 0) {
+            if (MatchPathText(*cached.family, cached.path, address, article)) {
+                return true;
+            }
+            cached = {};
+            return false;
+        }
+    }
+    Ancestry ancestry(tree);
+    ancestry.Reset(cached.control);
+    std::size_t fitted = 0;
+    if (ReadFamilyControlWith(tree, ancestry, *cached.family, article, &fitted)) {
+        cached.path = fitted;
+        ancestry.Remember(cached);
         return true;
     }
     cached = {};

@@ -96,10 +96,15 @@ bool ReadControlText(WindowTree& tree, ControlPath path, WindowRef control, Cont
 bool ReadFamilyControl(WindowTree& tree, const BrowserFamily& family, WindowRef control,
                        CurrentArticle& article);
 
-// The address control of the last hit and the family whose reader found it.
+// The address control of the last hit and the family whose reader found it, with what
+// the hit's path test saw: the path that fitted and the windows from the control upward as
+// far as the test looked (0 where a level had no window). levels 0: not known.
 struct CachedReader {
     WindowRef control = 0;
     const BrowserFamily* family = nullptr;
+    std::size_t path = 0;
+    std::array<WindowRef, kMaxPathDepth> ancestry{};
+    std::size_t levels = 0;
     bool empty() const { return family == nullptr; }
 };
 
@@ -109,5 +114,8 @@ struct CachedReader {
 bool ScanBrowsers(WindowTree& tree, CachedReader& cached, CurrentArticle& article);
 
 // Reads the cached control alone, from the path test on (so a control that has gone, moved
-// or changed class misses). A miss empties the cache; false when it is empty.
+// or changed class misses). A miss empties the cache; false when it is empty. Only what can
+// change is asked again: the control's class (which WindowTree answers for the window the
+// handle names now) and its ancestors; while they are the windows the hit saw, their
+// classes are not read again, and the path that fitted gives the text.
 bool RecheckCachedReader(WindowTree& tree, CachedReader& cached, CurrentArticle& article);

@@ -32,22 +32,52 @@ std::u16string Win32HelperFiles::ProfileRoot() {
 }
 
 bool Win32HelperFiles::ListFolders(const std::u16string& root, FolderVisitor& visitor) {
-    const std::wstring pattern = std::wstring(AsWide(root)) + L"*";
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle find(::FindFirstFileW(pattern.c_str(), &entry));
-    if (!find) {
-        return false;
-    }
-    do {
-        const std::wstring_view name(entry.cFileName);
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || name == L"." ||
-            name == L"..") {
-            continue;
+    const bool unchanged = m_rootChanges && root == m_listedRoot &&
+                           ::WaitForSingleObject(m_rootChanges.get(), 0) == WAIT_TIMEOUT;
+    if (!unchanged) {
+        // Armed before the listing, so that a change made while it runs is seen next time.
+        if (m_rootChanges && root == m_listedRoot) {
+            if (!::FindNextChangeNotification(m_rootChanges.get())) {
+                m_rootChanges.reset();
+            }
+        } else {
+            const HANDLE watch = ::FindFirstChangeNotificationW(AsWide(root.c_str()), FALSE,
+                                                                FILE_NOTIFY_CHANGE_DIR_NAME);
+            const DWORD error = ::GetLastError();
+            m_rootChanges.reset(watch);
+            if (!m_rootChanges &&
+                (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+                m_listedRoot.clear();
+                m_folders.clear();
+                return false;  // no profile root: nothing to list either
+            }
         }
-        if (!visitor.Visit(AsU16(name))) {
+        m_listedRoot.clear();
+        m_folders.clear();
+        const std::wstring pattern = std::wstring(AsWide(root)) + L"*";
+        WIN32_FIND_DATAW entry;
+        UniqueFindHandle find(::FindFirstFileW(pattern.c_str(), &entry));
+        if (!find) {
+            m_rootChanges.reset();
+            return false;
+        }
+        do {
+            const std::wstring_view name(entry.cFileName);
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." &&
+                name != L"..") {
+                m_folders.emplace_back(AsU16(name));
+            }
+        } while (::FindNextFileW(find.get(), &entry));
+        // Without a watch (the system refused one) the root is listed every time.
+        if (m_rootChanges) {
+            m_listedRoot = root;
+        }
+    }
+    for (const std::u16string& folder : m_folders) {
+        if (!visitor.Visit(folder)) {
             break;
         }
-    } while (::FindNextFileW(find.get(), &entry));
+    }
     return true;
 }
 

@@ -1,12 +1,24 @@
 #pragma once
 // The real file system behind HelperFileSystem.
+#include <string>
+#include <vector>
+
+#include "common/handles_win.h"
 #include "watch/helper_file.h"
 
 class Win32HelperFiles final : public HelperFileSystem {
   public:
     std::u16string ProfileRoot() override;
+    // The profile root is listed again only when folders have come, gone or been renamed in
+    // it since it was last listed (a change notification on it), so an unchanged root costs
+    // one wait with no timeout rather than a walk of its entries.
     bool ListFolders(const std::u16string& root, FolderVisitor& visitor) override;
     // Opened for reading only, sharing reading and writing with the helper that rewrites it;
     // one ReadFile.
     std::ptrdiff_t ReadHead(const std::u16string& path, std::span<uint8_t> bytes) override;
+
+  private:
+    std::u16string m_listedRoot;  // the root m_folders were listed from
+    std::vector<std::u16string> m_folders;
+    UniqueChangeNotification m_rootChanges;  // armed before m_folders were listed
 };

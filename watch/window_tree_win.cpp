@@ -1,7 +1,7 @@
 #include "watch/window_tree_win.h"
 
 #include <algorithm>
-#include <climits>
+#include <array>
 
 #include "common/boundary.h"
 #include "common/text_win.h"
@@ -15,18 +15,36 @@ BOOL CALLBACK VisitOne(HWND window, LPARAM visitor) {
     });
 }
 
-int RoomOf(std::size_t room) {
-    return static_cast<int>(std::min<std::size_t>(room, INT_MAX));
-}
-
 }  // namespace
 
 std::size_t Win32WindowTree::ClassName(WindowRef window, char16_t* buffer, std::size_t room) {
     if (window == 0 || room == 0) {
         return 0;
     }
-    const int length = ::GetClassNameW(HwndOf(window), AsWide(buffer), RoomOf(room));
-    return length > 0 ? static_cast<std::size_t>(length) : 0;
+    buffer[0] = u'\0';
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(HwndOf(window), &process);
+    if (thread == 0) {
+        m_classes.Forget(window);  // gone
+        return 0;
+    }
+    const WindowOwner owner = (static_cast<WindowOwner>(thread) << 32) | process;
+    const std::u16string* name = m_classes.Find(window, owner);
+    if (name == nullptr) {
+        // Class names are at most 256 characters; the room is the readers' own.
+        std::array<char16_t, kClassNameRoom> read;
+        const int length =
+            ::GetClassNameW(HwndOf(window), AsWide(read.data()), static_cast<int>(read.size()));
+        if (length <= 0) {
+            return 0;
+        }
+        m_classes.Store(window, owner, {read.data(), static_cast<std::size_t>(length)});
+        name = m_classes.Find(window, owner);
+    }
+    const std::size_t n = std::min(name->size(), room - 1);
+    std::copy_n(name->data(), n, buffer);
+    buffer[n] = u'\0';
+    return n;
 }
 
 WindowRef Win32WindowTree::Parent(WindowRef window) {
@@ -57,6 +75,7 @@ std::size_t Win32WindowTree::Text(WindowRef window, char16_t* buffer, std::size_
 }
 
 void Win32WindowTree::VisitTopLevel(WindowVisitor& visitor) {
+    m_classes.NextRound();
     ::EnumWindows(VisitOne, reinterpret_cast<LPARAM>(&visitor));
 }
 

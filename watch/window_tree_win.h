@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "watch/control_path.h"
+#include "watch/window_class_cache.h"
 
 // How long a window may take to give its text before it counts as a miss. A browser that
 // hangs must not hold up the program's one thread, and so its once-a-second tick.
@@ -17,6 +18,8 @@ inline HWND HwndOf(WindowRef window) {
 
 class Win32WindowTree final : public WindowTree {
   public:
+    // Read once per window (GetClassNameW), then taken from the cache while the handle keeps
+    // its owner (GetWindowThreadProcessId, which Windows answers from shared memory).
     std::size_t ClassName(WindowRef window, char16_t* buffer, std::size_t room) override;
     WindowRef Parent(WindowRef window) override;
     // WM_GETTEXT through SendMessageTimeoutW: a window that does not answer within
@@ -24,4 +27,9 @@ class Win32WindowTree final : public WindowTree {
     std::size_t Text(WindowRef window, char16_t* buffer, std::size_t room) override;
     void VisitTopLevel(WindowVisitor& visitor) override;
     void VisitDescendants(WindowRef window, WindowVisitor& visitor) override;
+
+    const WindowClassCache& classes() const { return m_classes; }
+
+  private:
+    WindowClassCache m_classes;
 };

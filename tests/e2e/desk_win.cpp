@@ -1,7 +1,9 @@
 #include "tests/e2e/desk_win.h"
 
 #include <png.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -178,6 +180,55 @@ LRESULT CALLBACK Sibling::Proc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// ---- TrayRecorder ----
+
+TrayRecorder::TrayRecorder(UiThread& ui) : m_ui(ui) {
+    m_ui.Call([this] {
+        RegisterLocalClass(L"Shell_TrayWnd", Proc);
+        m_window = CreateWindowExW(0, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    });
+}
+
+TrayRecorder::~TrayRecorder() {
+    m_ui.Call([this] { DestroyWindow(m_window); });
+}
+
+std::vector<TrayRecorder::Call> TrayRecorder::Calls() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_calls;
+}
+
+LRESULT CALLBACK TrayRecorder::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Wine's record: the window (32 bits), the id, the flags, the callback message, then
+    // the tip in 128 units.
+    struct WineRecord {
+        LONG window;
+        UINT id;
+        UINT flags;
+        UINT callbackMessage;
+        WCHAR tip[128];
+    };
+    auto* self = reinterpret_cast<TrayRecorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_COPYDATA && self != nullptr) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data->cbData >= sizeof(WineRecord)) {
+            const auto* record = static_cast<const WineRecord*>(data->lpData);
+            Call call{static_cast<DWORD>(data->dwData), record->flags, {}};
+            if (record->flags & NIF_TIP) {
+                const auto* tip = reinterpret_cast<const char16_t*>(record->tip);
+                call.tip.assign(tip, std::find(tip, tip + 128, u'\0'));
+            }
+            std::lock_guard<std::mutex> lock(self->m_mutex);
+            self->m_calls.push_back(call);
+        }
+        return TRUE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // ---- Browsers ----
 
 Browsers::~Browsers() {
@@ -246,6 +297,10 @@ Program::Program(Launch launch) : m_launch(std::move(launch)) {
         m_launch.prepare(m_folder);
     }
     // The program runs under libfaketime from this instant: never the real hour or date.
+    // Only the wall clock is shifted: Wine turns a wait's timeout into a time on the
+    // monotonic clock, which the wineserver reads unshifted, so a shifted one would make
+    // every timed wait of the program (WaitForSingleObject with a timeout) wait for ever.
+    SetEnvironmentVariableW(L"FAKETIME_DONT_FAKE_MONOTONIC", L"1");
     std::wstring command = L"faketime -f \"@" + Widen(m_launch.fakeTime) +
                            L"\" /usr/lib/wine/wine64 \"" + m_folder + L"\\" + m_launch.programName +
                            L"\"" + (m_launch.arguments.empty() ? L"" : L" " + m_launch.arguments);

@@ -57,6 +57,30 @@ class Sibling {
     std::vector<std::u16string> m_texts;
 };
 
+// The notification area as the program's Shell_NotifyIconW reaches it: a "Shell_TrayWnd"
+// window in front of the system's, which records what each call gives. Wine's shell32 hands
+// the shell every call as WM_COPYDATA to the first such window, the message in dwData and
+// the record in its own layout (read here). While it lives the program's icon is in no
+// real tray.
+class TrayRecorder {
+  public:
+    struct Call {
+        DWORD message;       // NIM_ADD, NIM_MODIFY, NIM_DELETE
+        UINT flags;          // NIF_*
+        std::u16string tip;  // with NIF_TIP
+    };
+    explicit TrayRecorder(UiThread& ui);
+    ~TrayRecorder();
+    std::vector<Call> Calls() const;
+
+  private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    UiThread& m_ui;
+    HWND m_window = nullptr;
+    mutable std::mutex m_mutex;
+    std::vector<Call> m_calls;
+};
+
 // Browser-like windows: a top-level window of a browser's class with a chain of children
 // down to the address control (classes listed from the control up).
 class Browsers {

@@ -2,11 +2,18 @@
 // sources, and its command list still opens.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+#include <set>
+
+#include "common/handles_win.h"
 #include "tests/e2e/desk_win.h"
+#include "tests/win/accessible_desk_win.h"
 
 namespace {
 
@@ -62,6 +69,106 @@ TEST_F(Faults, AHungSiblingAndAHungBrowserDoNotStopTheCount) {
         << "counted on while the sibling hung: " << before << " then " << Continuous(sibling);
     LogOff(program);
     program.WaitForExit(10s);
+}
+
+// A Chromium-like window in this process (another process to the program), serving its
+// accessibility tree from a thread of its own as a browser's UI thread does. The tree can be
+// made to hang inside a call, for minutes, as a hung browser does.
+class HangingChromium {
+  public:
+    explicit HangingChromium(const std::wstring& address)
+        : m_entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          m_release(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        m_ui.Call([&] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the tree is marshalled
+            m_tree = std::make_unique<TestBrowserTree>(address);
+            m_window = CreateAccessibleWindow(L"Chrome_WidgetWin_1", m_tree->root);
+        });
+    }
+    ~HangingChromium() {
+        SetEvent(m_release.get());
+        m_ui.Call([&] {
+            DestroyWindow(m_window);
+            m_tree.reset();
+            CoUninitialize();
+        });
+    }
+    // The next call into the element hangs; Entered() tells when it has begun.
+    void HangIn(TestAccessible* (*element)(TestBrowserTree&)) {
+        m_ui.Call([&] { element(*m_tree)->HangNextCall(m_entered.get(), m_release.get()); });
+    }
+    bool Entered(std::chrono::milliseconds timeout) const {
+        return WaitForSingleObject(m_entered.get(), static_cast<DWORD>(timeout.count())) ==
+               WAIT_OBJECT_0;
+    }
+
+  private:
+    UniqueHandle m_entered, m_release;
+    UiThread m_ui;  // after the events: it ends before them
+    std::unique_ptr<TestBrowserTree> m_tree;
+    HWND m_window = nullptr;
+};
+
+// A browser that hangs inside an accessibility call holds up only the program's reader of
+// those trees: the tick counts another browser second by second, the tray tip follows, the
+// command list opens at once, and the exit is not held up.
+void CountWhileATreeHangs(bool inTheRereadOfTheRememberedBar) {
+    UiThread siblingUi, browserUi;
+    Sibling sibling(siblingUi);
+    TrayRecorder tray(siblingUi);
+    Browsers browsers(browserUi);
+    HangingChromium chromium(inTheRereadOfTheRememberedBar ? L"ja.wikipedia.org/wiki/Chromium"
+                                                           : L"example.com/");
+    if (!inTheRereadOfTheRememberedBar) {
+        // The search answers the root, the tab strip, the document and the toolbar, and
+        // hangs in the first button.
+        chromium.HangIn([](TestBrowserTree& t) { return t.buttons.front(); });
+    }
+    Program program;
+    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(SkipGreeting(program));
+    const HWND ie = browsers.Open(L"IEFrame", kIeAddressBar, L"about:blank");
+    if (inTheRereadOfTheRememberedBar) {
+        // Counted through the tree first; then the remembered bar hangs when it is re-read.
+        ASSERT_TRUE(WaitUntil([&] { return Continuous(sibling) >= 2; }, 20s))
+            << "the tree was not counted: " << Continuous(sibling);
+        chromium.HangIn([](TestBrowserTree& t) { return t.bar; });
+    }
+    ASSERT_TRUE(chromium.Entered(20s)) << "the reader never reached the hanging call";
+    browsers.Navigate(ie, kArticle);
+    ASSERT_TRUE(WaitUntil([&] { return Continuous(sibling) >= 1; }, 10s))
+        << "the other browser was not counted: " << Continuous(sibling);
+    const int start = Continuous(sibling);
+    const std::size_t trayCalls = tray.Calls().size();
+    Sleep(4000);
+    EXPECT_GE(Continuous(sibling), start + 3) << "second by second: " << Continuous(sibling);
+    std::set<std::u16string> tips;
+    const auto calls = tray.Calls();
+    for (std::size_t i = trayCalls; i < calls.size(); ++i) {
+        if (calls[i].message == NIM_MODIFY && (calls[i].flags & NIF_TIP) != 0) {
+            tips.insert(calls[i].tip);
+        }
+    }
+    EXPECT_GE(tips.size(), 3u) << "the tray tip follows the count";
+
+    program.PostTray(WM_LBUTTONUP);
+    EXPECT_TRUE(WaitForShown(program, true, 1s)) << "the command list";
+    Sleep(2500);
+    const auto exitAsked = std::chrono::steady_clock::now();
+    ClickCommand(program, 124, 208);  // 終了
+    EXPECT_TRUE(program.WaitForExit(20s)) << "the exit waited for the hung call";
+    std::printf("  exit took %lld ms after 終了\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - exitAsked)
+                                           .count()));
+}
+
+TEST_F(Faults, AnAccessibilitySearchThatHangsHoldsUpNothingElse) {
+    CountWhileATreeHangs(false);
+}
+
+TEST_F(Faults, ARememberedBarWhoseRereadHangsHoldsUpNothingElse) {
+    CountWhileATreeHangs(true);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // Reading Wikipedia in a browser, or in Firefox through its helper file, as the program
 // counts it.
+#include <windows.h>
+
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -34,6 +37,7 @@ class Reading : public ::testing::Test {
 
 TEST_F(Reading, ABrowserShowingAnArticleIsCountedAndRanked) {
     WriteNumber(L"", L"HistryEnabled", 1);
+    TrayRecorder tray(ui);
     Program program;
     ASSERT_NE(program.WaitForMainWindow(), nullptr);
     ASSERT_TRUE(SkipGreeting(program));
@@ -56,6 +60,23 @@ TEST_F(Reading, ABrowserShowingAnArticleIsCountedAndRanked) {
     ASSERT_TRUE(today.has_value());
     EXPECT_GE(*today, 3u);
     EXPECT_NE(before.find(u"連続"), std::u16string::npos);
+
+    // The shell is given the tip each counted second, the icon only when it changes: the
+    // viewing icon with the first count, the idle one at the end of the stretch.
+    std::vector<TrayRecorder::Call> modified;
+    for (const TrayRecorder::Call& call : tray.Calls()) {
+        if (call.message == NIM_MODIFY) {
+            modified.push_back(call);
+        }
+    }
+    ASSERT_GE(modified.size(), 4u);
+    EXPECT_EQ(modified.front().flags, static_cast<UINT>(NIF_ICON | NIF_TIP));
+    EXPECT_EQ(modified.back().flags, static_cast<UINT>(NIF_ICON | NIF_TIP));
+    EXPECT_NE(modified.back().tip.find(u"監視中"), std::u16string::npos);
+    for (std::size_t i = 1; i + 1 < modified.size(); ++i) {
+        EXPECT_EQ(modified[i].flags, static_cast<UINT>(NIF_TIP)) << i;
+        EXPECT_NE(modified[i].tip, modified[i - 1].tip) << i;
+    }
 }
 
 // Writes the helper file of a Firefox profile with a new marker every 300 ms, as the helper

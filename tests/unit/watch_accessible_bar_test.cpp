@@ -1,4 +1,5 @@
 #include "watch/accessible_bar.h"
+#include "watch/accessible_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -410,6 +411,53 @@ TEST_F(AccessibleBars, DepthAndChildCountsAreBounded) {
     tree.roots.push_back(root);
     EXPECT_FALSE(Scan());
     EXPECT_FALSE(state.lastSearchTimedOut);
+}
+
+// ---- The reader off the tick's thread ----
+
+struct FakeReader final : AccessibleReader {
+    AccessibleVerdict verdict;
+    std::vector<WindowList> requests;
+    void Request(WindowList windows) override { requests.push_back(std::move(windows)); }
+    AccessibleVerdict Latest() override { return verdict; }
+};
+
+TEST(AccessibleReaderSample, AVerdictCountsOnlyWhileFreshAndTheNextPassIsAskedForEachTick) {
+    FakeReader reader;
+    WindowList desktop;
+    desktop.Add(1, u"Notepad");
+    desktop.Add(2, u"Chrome_WidgetWin_1");
+    desktop.Add(3, u"MozillaWindowClass");
+    CurrentArticle article;
+    constexpr std::uint64_t kNow = 100000;
+
+    // Nothing published yet: a miss, and the browsers (only) are handed over.
+    EXPECT_FALSE(SampleAccessibleBars(reader, desktop, kNow, article));
+    ASSERT_EQ(reader.requests.size(), 1u);
+    ASSERT_EQ(reader.requests[0].size(), 2u);
+    EXPECT_EQ(reader.requests[0].WindowAt(0), 2u);
+    EXPECT_EQ(reader.requests[0].ClassAt(1), u"MozillaWindowClass");
+
+    reader.verdict.taken = true;
+    reader.verdict.hit = true;
+    MatchWatchedAddress(u"http://ja.wikipedia.org/wiki/Foo", reader.verdict.article);
+    reader.verdict.takenMs = kNow - kFreshVerdictMs;  // a tick and a half old: still fresh
+    EXPECT_TRUE(SampleAccessibleBars(reader, desktop, kNow, article));
+    EXPECT_EQ(std::u16string(article.c_str()), u"Foo");
+
+    // Older (the reader is slow or stuck): a miss that leaves the article alone.
+    MatchWatchedAddress(u"http://ja.wikipedia.org/wiki/Stale", reader.verdict.article);
+    reader.verdict.takenMs = kNow - kFreshVerdictMs - 1;
+    EXPECT_FALSE(SampleAccessibleBars(reader, desktop, kNow, article));
+    EXPECT_EQ(std::u16string(article.c_str()), u"Foo");
+    // A fresh miss is a miss; a verdict from the future (a clock gone back) is not trusted.
+    reader.verdict.takenMs = kNow - 10;
+    reader.verdict.hit = false;
+    EXPECT_FALSE(SampleAccessibleBars(reader, desktop, kNow, article));
+    reader.verdict.hit = true;
+    reader.verdict.takenMs = kNow + 10;
+    EXPECT_FALSE(SampleAccessibleBars(reader, desktop, kNow, article));
+    EXPECT_EQ(reader.requests.size(), 5u);
 }
 
 }  // namespace

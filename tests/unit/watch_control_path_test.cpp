@@ -1,4 +1,5 @@
 #include "watch/control_path.h"
+#include "watch/window_class_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -502,6 +503,57 @@ TEST_F(Desk, TheRecheckReadsTheCachedControlAloneWhileItShowsTheSite) {
     EXPECT_EQ(cached.control, before.control);
     EXPECT_EQ(tree.descendantWalks, 0);
     EXPECT_EQ(tree.textReads, 1);
+}
+
+TEST_F(Desk, TheRecheckAsksOnlyWhatCanChangeAndFollowsAMove) {
+    // Sleipnir's deepest path: the control's own class and its four ancestors are asked,
+    // not the ancestors' classes, which cannot change while they are the same windows.
+    const WindowRef top = tree.Add(u"SleipnirMainWindow");
+    const WindowRef control =
+        tree.Chain(top, Strings(BrowserFamilies[2].paths[2]), kArticleAddress);
+    ASSERT_TRUE(ScanBrowsers(tree, cached, article));
+    ASSERT_EQ(cached.path, 2u);
+    tree.classReads = tree.parentReads = tree.textReads = 0;
+    EXPECT_TRUE(RecheckCachedReader(tree, cached, article));
+    EXPECT_EQ(tree.classReads, 1);
+    EXPECT_EQ(tree.parentReads, 4);
+    EXPECT_EQ(tree.textReads, 1);
+
+    // Moved under another chain of the same classes: the whole test runs again, fits, and
+    // the new ancestors are the ones checked from then on.
+    const WindowRef other = tree.Chain(top, Strings(BrowserFamilies[2].paths[2]), kArticleAddress);
+    tree.windows[control].parent = tree.windows[other].parent;
+    tree.classReads = 0;
+    EXPECT_TRUE(RecheckCachedReader(tree, cached, article));
+    EXPECT_GT(tree.classReads, 1);
+    tree.classReads = 0;
+    EXPECT_TRUE(RecheckCachedReader(tree, cached, article));
+    EXPECT_EQ(tree.classReads, 1);
+    // An ancestor gone from between: the control's parent is now the frame itself.
+    tree.windows[control].parent = top;
+    EXPECT_FALSE(RecheckCachedReader(tree, cached, article));
+    EXPECT_TRUE(cached.empty());
+}
+
+TEST(WindowClassCache, ANameCountsWhileTheHandleKeepsItsOwnerAndIsLetGoWhenUnused) {
+    WindowClassCache cache;
+    cache.Store(7, 100, u"Chrome_OmniboxView");
+    ASSERT_NE(cache.Find(7, 100), nullptr);
+    EXPECT_EQ(*cache.Find(7, 100), u"Chrome_OmniboxView");
+    // The handle given to a window of another thread or process: read again.
+    EXPECT_EQ(cache.Find(7, 101), nullptr);
+    EXPECT_EQ(cache.Find(7, 100), nullptr) << "the stale name was dropped";
+    cache.Store(7, 101, u"Edit");
+    cache.Store(8, 100, u"Button");
+    // Looked up every round: kept. Not looked up for the rounds of a sweep: let go.
+    for (std::uint32_t round = 0; round < 3 * kClassCacheRounds; ++round) {
+        cache.NextRound();
+        ASSERT_NE(cache.Find(7, 101), nullptr) << round;
+    }
+    EXPECT_EQ(cache.Find(8, 100), nullptr);
+    EXPECT_EQ(cache.size(), 1u);
+    cache.Forget(7);
+    EXPECT_EQ(cache.size(), 0u);
 }
 
 TEST_F(Desk, ARecheckMissEmptiesTheCache) {

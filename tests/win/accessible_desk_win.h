@@ -27,6 +27,13 @@ class TestAccessible final : public IAccessible {
     void SetValue(std::wstring value) { m_value = std::move(value); }
     // Milliseconds every role query takes, as a busy browser's would.
     void SetDelay(DWORD ms) { m_delayMs = ms; }
+    // The next call asking for role, state, child count or value sets entered and then
+    // does not return until release is set (or five minutes pass), as in a browser that
+    // hangs. Set on the thread that serves the object.
+    void HangNextCall(HANDLE entered, HANDLE release) {
+        m_hangEntered = entered;
+        m_hangRelease = release;
+    }
     ULONG refs() const { return m_refs; }
 
     // IUnknown
@@ -74,6 +81,7 @@ class TestAccessible final : public IAccessible {
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+        HangHere();
         *count = static_cast<LONG>(m_children.size());
         return S_OK;
     }
@@ -93,6 +101,7 @@ class TestAccessible final : public IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         *value = nullptr;
+        HangHere();
         if (!IsSelf(child)) {
             return E_INVALIDARG;
         }
@@ -107,6 +116,7 @@ class TestAccessible final : public IAccessible {
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        HangHere();
         if (!IsSelf(child)) {
             return E_INVALIDARG;
         }
@@ -118,6 +128,7 @@ class TestAccessible final : public IAccessible {
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        HangHere();
         if (!IsSelf(child)) {
             return E_INVALIDARG;
         }
@@ -160,6 +171,14 @@ class TestAccessible final : public IAccessible {
     static bool IsSelf(const VARIANT& child) {
         return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
     }
+    void HangHere() {
+        if (m_hangRelease != nullptr) {
+            const HANDLE release = m_hangRelease;
+            m_hangRelease = nullptr;
+            SetEvent(m_hangEntered);
+            WaitForSingleObject(release, 5 * 60 * 1000);
+        }
+    }
 
     LONG m_refs = 1;
     LONG m_role;
@@ -167,6 +186,8 @@ class TestAccessible final : public IAccessible {
     std::wstring m_value;
     bool m_hasValue;
     DWORD m_delayMs = 0;
+    HANDLE m_hangEntered = nullptr;
+    HANDLE m_hangRelease = nullptr;
     std::vector<TestAccessible*> m_children;
 };
 

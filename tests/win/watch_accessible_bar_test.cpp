@@ -4,22 +4,33 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "tests/win/accessible_desk_win.h"
-#include "watch/browser_watch_win.h"
+#include "watch/accessible_bar_win.h"
+#include "watch/accessible_worker_win.h"
+#include "watch/window_tree_win.h"
 
 namespace {
 
+using namespace std::chrono_literals;
+
 struct AccessibleDesk : ::testing::Test {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    BrowserWatch watch;
+    Win32WindowTree windows;
+    MsaaTree msaa;
+    SystemClock clock;
+    AccessibleBarState state;
     CurrentArticle article;
-    std::vector<HWND> windows;
+    std::vector<HWND> served;
 
     ~AccessibleDesk() override {
-        for (HWND w : windows) {
+        msaa.Keep(0);  // before this thread leaves its apartment
+        for (HWND w : served) {
             DestroyWindow(w);
         }
         if (SUCCEEDED(com)) {
@@ -28,9 +39,10 @@ struct AccessibleDesk : ::testing::Test {
     }
     HWND Serve(const std::wstring& className, TestAccessible* root) {
         HWND w = CreateAccessibleWindow(className, root);
-        windows.push_back(w);
+        served.push_back(w);
         return w;
     }
+    bool Scan() { return ScanAccessibleBars(windows, msaa, clock, state, article); }
     std::u16string Article() const { return article.c_str(); }
 };
 
@@ -38,7 +50,6 @@ TEST_F(AccessibleDesk, TheSystemHandsTheServedTreeToTheReader) {
     TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
     HWND w = Serve(L"Chrome_WidgetWin_1", tree.root);
     ASSERT_NE(w, nullptr);
-    MsaaTree msaa;
     const ElementRef root = msaa.Root(reinterpret_cast<WindowRef>(w));
     ASSERT_NE(root, 0u);
     ElementInfo info;
@@ -61,14 +72,14 @@ TEST_F(AccessibleDesk, TheSystemHandsTheServedTreeToTheReader) {
 TEST_F(AccessibleDesk, AChromiumWindowsBarIsFoundReadAndRemembered) {
     TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
     ASSERT_NE(Serve(L"Chrome_WidgetWin_1", tree.root), nullptr);
-    ASSERT_TRUE(watch.ScanAccessibleBars(article));
+    ASSERT_TRUE(Scan());
     EXPECT_EQ(Article(), u"Foo");
-    EXPECT_NE(watch.accessibleBars().bar, 0u);
-    const std::size_t searched = watch.accessibleBars().lastSearchElements;
+    EXPECT_NE(state.bar, 0u);
+    const std::size_t searched = state.lastSearchElements;
     EXPECT_GT(searched, 3u);
     // The remembered bar is read alone, and follows the address.
     tree.bar->SetValue(L"https://ja.wikipedia.org/wiki/Bar");
-    ASSERT_TRUE(watch.ScanAccessibleBars(article));
+    ASSERT_TRUE(Scan());
     EXPECT_EQ(Article(), u"Bar");
 }
 
@@ -76,20 +87,21 @@ TEST_F(AccessibleDesk, ABarWithKeyboardFocusIsNotRead) {
     TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
     tree.bar->SetState(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
     ASSERT_NE(Serve(L"Chrome_WidgetWin_1", tree.root), nullptr);
-    EXPECT_FALSE(watch.ScanAccessibleBars(article));
-    EXPECT_EQ(watch.accessibleBars().bar, 0u);
+    EXPECT_FALSE(Scan());
+    EXPECT_EQ(state.bar, 0u);
 }
 
 TEST_F(AccessibleDesk, AReadOnlyOrDisabledFieldIsNotTheBar) {
     const LONG states[] = {STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_READONLY,
                            STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE, 0};
-    for (LONG state : states) {
-        BrowserWatch fresh;
+    for (LONG barState : states) {
         TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
-        tree.bar->SetState(state);
+        tree.bar->SetState(barState);
         HWND w = CreateAccessibleWindow(L"Chrome_WidgetWin_1", tree.root);
         ASSERT_NE(w, nullptr);
-        EXPECT_FALSE(fresh.ScanAccessibleBars(article)) << state;
+        state = AccessibleBarState{};
+        EXPECT_FALSE(Scan()) << barState;
+        msaa.Keep(0);
         DestroyWindow(w);
     }
 }
@@ -97,8 +109,8 @@ TEST_F(AccessibleDesk, AReadOnlyOrDisabledFieldIsNotTheBar) {
 TEST_F(AccessibleDesk, OtherClassesAreNotAsked) {
     TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
     ASSERT_NE(Serve(L"Chrome_WidgetWin_2", tree.root), nullptr);
-    EXPECT_FALSE(watch.ScanAccessibleBars(article));
-    EXPECT_EQ(watch.accessibleBars().lastSearchElements, 0u);
+    EXPECT_FALSE(Scan());
+    EXPECT_EQ(state.lastSearchElements, 0u);
 }
 
 TEST_F(AccessibleDesk, ASlowTreeMissesWithinTheBound) {
@@ -110,20 +122,75 @@ TEST_F(AccessibleDesk, ASlowTreeMissesWithinTheBound) {
     }
     ASSERT_NE(Serve(L"Chrome_WidgetWin_1", tree.root), nullptr);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(watch.ScanAccessibleBars(article));
+    EXPECT_FALSE(Scan());
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();
-    EXPECT_TRUE(watch.accessibleBars().lastSearchTimedOut);
+    EXPECT_TRUE(state.lastSearchTimedOut);
     // The budget, plus the slow call begun before it ran out, plus the machine's slack.
     EXPECT_LT(ms, static_cast<long long>(kAccessibleBudgetMs) + 60);
     // A second sample within the second does not search again.
     const auto again = std::chrono::steady_clock::now();
-    EXPECT_FALSE(watch.ScanAccessibleBars(article));
+    EXPECT_FALSE(Scan());
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(
                   std::chrono::steady_clock::now() - again)
                   .count(),
               5);
+}
+
+// Answers the calls that come into this thread's apartment until done() or the timeout.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+TEST_F(AccessibleDesk, TheWorkerReadsInItsOwnApartmentAndLetsGoOfEverythingWhenStopped) {
+    TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
+    HWND w = Serve(L"Chrome_WidgetWin_1", tree.root);
+    ASSERT_NE(w, nullptr);
+    const ULONG barRefs = tree.bar->refs();
+    AccessibleWorker worker;
+    worker.Request(WindowList());
+    EXPECT_FALSE(worker.started()) << "no browsers, no thread";
+    WindowList browsers;
+    browsers.Add(RefOf(w), u"Chrome_WidgetWin_1");
+    // Asked once a second, as the tick does: the first calls across apartments may spend
+    // the first search's budget.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (!worker.busy()) {
+                worker.Request(browsers);
+            }
+            return worker.Latest().hit;
+        },
+        10s));
+    const AccessibleVerdict verdict = worker.Latest();
+    EXPECT_TRUE(verdict.taken);
+    EXPECT_EQ(std::u16string(verdict.article.c_str()), u"Foo");
+    EXPECT_GT(tree.bar->refs(), barRefs) << "the remembered bar is held across passes";
+
+    // Stopping releases every object on the worker's thread; its releases come into this
+    // apartment, which answers them meanwhile.
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        worker.Stop();
+        stopped = true;
+    });
+    PumpUntil([&] { return stopped.load(); }, 5s);
+    stopper.join();
+    EXPECT_EQ(tree.bar->refs(), barRefs);
+    EXPECT_EQ(tree.root->refs(), 1u);
+    worker.Request(browsers);  // dropped once stopped
 }
 
 }  // namespace

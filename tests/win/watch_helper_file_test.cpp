@@ -161,6 +161,19 @@ TEST_F(ProfileRoot, TwoProfilesShareTheMarker) {
     EXPECT_FALSE(watch.ScanFirefoxProfiles(article));
 }
 
+TEST_F(ProfileRoot, AProfileMadeAfterTheRootWasListedIsFound) {
+    EXPECT_FALSE(watch.ScanFirefoxProfiles(article));  // listed empty, and watched
+    const std::wstring path = Write(L"late.default", u"1|http://ja.wikipedia.org/wiki/Late");
+    // The system tells of the new folder (Windows at once, Wine a moment later).
+    bool found = false;
+    for (int sample = 0; sample < 40 && !found; ++sample) {
+        found = watch.ScanFirefoxProfiles(article);
+        Sleep(found ? 0 : 50);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(Remembered(), path);
+}
+
 TEST_F(ProfileRoot, FilesInTheRootAndEntriesThatAreNoFoldersAreIgnored) {
     ASSERT_TRUE(WriteFileBytes(root + L"ymthelp_urltext.txt",
                                Bytes(u"1|http://ja.wikipedia.org/wiki/Root")));
