@@ -36,10 +36,7 @@ struct App {
     UniqueHMenu AppMenu;
     HMENU ContextMenu = nullptr;
     bool MenuOpen = false;
-    HICON ViewingIcon = nullptr;  // shared icons of the edition plug-in: never destroyed
-    HICON IdleIcon = nullptr;
-    TrayShown tray;  // what the shell shows for the icon
-    UINT TaskbarCreatedMessage = 0;
+    TrayIcon tray;
     std::wstring StartupShortcutPath;
     BrowserWatch watch;
     std::unique_ptr<CharacterWindows> character;

@@ -19,9 +19,7 @@ class AppClockPorts final : public ClockPorts {
     bool ScanBrowsers() override { return m_app.watch.ScanBrowsers(m_app.article); }
     bool ScanAccessibleBrowsers() override { return m_app.watch.ScanAccessibleBars(m_app.article); }
     void ModifyTray(std::u16string_view tip, TrayIconKind icon) override {
-        ModifyTrayIcon(m_app.MainWindow(),
-                       icon == TrayIconKind::Viewing ? m_app.ViewingIcon : m_app.IdleIcon, tip,
-                       m_app.tray);
+        m_app.tray.Show(icon == TrayIconKind::Viewing, tip);
     }
     void TellSibling(std::u16string_view text) override { ::TellSibling(m_app.MainWindow(), text); }
     void AddRankingSecond(const char16_t* article) override { ::AddRankingSecond(article); }

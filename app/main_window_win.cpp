@@ -33,20 +33,15 @@ constexpr MarkedCommand kMarked[] = {
     {IDM_VOICE, &Settings::Voice},
 };
 
-void AddIdleTrayIcon(App& app, HWND window) {
+void AddIdleTrayIcon(App& app) {
     if (!app.settings.NoTaskbarIcon) {
-        AddTrayIcon(window, app.IdleIcon, WaitingText(app.EditionLabel, app.clock.TodaySeconds),
-                    app.tray);
+        app.tray.AddIdle(WaitingText(app.EditionLabel, app.clock.TodaySeconds));
     }
 }
 
 void OnCreate(App& app, HWND window) {
-    app.ViewingIcon = static_cast<HICON>(
-        LoadImageW(app.editionModule, MAKEINTRESOURCEW(IDI_VIEWING), IMAGE_ICON, 0, 0, LR_SHARED));
-    app.IdleIcon = static_cast<HICON>(
-        LoadImageW(app.editionModule, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED));
-    AddIdleTrayIcon(app, window);
-    app.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    app.tray.Attach(window, app.editionModule);
+    AddIdleTrayIcon(app);
     app.timers = std::make_unique<WindowTimers>(window);
     app.clockPorts = MakeClockPorts(app);
     app.notifications = std::make_unique<Notifications>(
@@ -86,7 +81,7 @@ void OnDestroy(App& app, HWND window) {
     ShowWindow(window, SW_HIDE);
     app.ContextMenu = nullptr;
     app.AppMenu.reset();
-    DeleteTrayIcon(window);
+    app.tray.Remove();
     SaveAppSettings(app, window);
     app.settings.Alarm1Mes.reset();
     app.settings.Alarm2Mes.reset();
@@ -216,8 +211,8 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             OnTray(app, window, static_cast<UINT>(lParam));
             return 0;
         default:
-            if (message == app.TaskbarCreatedMessage && message != 0) {
-                AddIdleTrayIcon(app, window);
+            if (app.tray.IsTaskbarCreated(message)) {
+                AddIdleTrayIcon(app);
                 return 0;
             }
             return DefWindowProcW(window, message, wParam, lParam);
@@ -257,7 +252,7 @@ bool CreateAppWindows(App& app) {
     StopAppTimers(app);
     // Windows leaves the icon of a destroyed window in the notification area until the
     // pointer passes over it (Wine removes it with the window): it goes explicitly.
-    DeleteTrayIcon(window);
+    app.tray.Remove();
     // Nothing ran that needs saving: the window goes without the teardown of a run.
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
