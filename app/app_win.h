@@ -3,6 +3,7 @@
 // window procedure through the window's user data.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -35,8 +36,9 @@ struct App {
     UniqueHMenu AppMenu;
     HMENU ContextMenu = nullptr;
     bool MenuOpen = false;
-    HICON ViewingIcon = nullptr;  // shared icons of the edition plug-in: never destroyed
-    HICON IdleIcon = nullptr;
+    HICON ViewingIcon = nullptr;  // the edition plug-in's icons at the tray's size,
+    HICON IdleIcon = nullptr;     // owned by trayIcons
+    std::array<UniqueHIcon, 2> trayIcons;
     UINT TaskbarCreatedMessage = 0;
     std::wstring StartupShortcutPath;
     BrowserWatch watch;

@@ -2,6 +2,7 @@
 // log-off and shutdown, and the destruction sequence. It translates messages into calls.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <imm.h>
 
 #include <cstdlib>
@@ -39,11 +40,28 @@ void AddIdleTrayIcon(App& app, HWND window) {
     }
 }
 
+// An icon of the edition plug-in at the notification area's size: the system's small-icon
+// size for the system DPI (16 px at 100 %, 24 at 150 %, 32 at 200 %), taken from the icon
+// group's image of that size rather than stretched from another.
+UniqueHIcon LoadTrayIcon(HMODULE module, UINT id) {
+    HICON icon = nullptr;
+    if (module == nullptr ||
+        FAILED(LoadIconMetric(module, MAKEINTRESOURCEW(id), LIM_SMALL, &icon))) {
+        return UniqueHIcon();
+    }
+    return UniqueHIcon(icon);
+}
+
+// The window's rectangle as WindowLeft and WindowTop store it.
+WindowRectPort StoredRectOf(App& app) {
+    return [&app](RECT& rect) { return app.character && app.character->UnawareWindowRect(rect); };
+}
+
 void OnCreate(App& app, HWND window) {
-    app.ViewingIcon = static_cast<HICON>(
-        LoadImageW(app.editionModule, MAKEINTRESOURCEW(IDI_VIEWING), IMAGE_ICON, 0, 0, LR_SHARED));
-    app.IdleIcon = static_cast<HICON>(
-        LoadImageW(app.editionModule, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED));
+    app.trayIcons[0] = LoadTrayIcon(app.editionModule, IDI_VIEWING);
+    app.trayIcons[1] = LoadTrayIcon(app.editionModule, IDI_IDLE);
+    app.ViewingIcon = app.trayIcons[0].get();
+    app.IdleIcon = app.trayIcons[1].get();
     AddIdleTrayIcon(app, window);
     app.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     app.timers = std::make_unique<WindowTimers>(window);
@@ -51,9 +69,7 @@ void OnCreate(App& app, HWND window) {
     app.notifications = std::make_unique<Notifications>(
         app.clock, app.speech, app.settings, app.day, *app.timers, [] { return std::rand(); },
         [&app](std::u16string_view dayKey, uint32_t daySeconds) {
-            HWND main = app.MainWindow();
-            SaveSettings(main, app.settings, daySeconds, dayKey,
-                         main != nullptr ? WindowRectOf(main) : WindowRectPort());
+            SaveSettings(app.MainWindow(), app.settings, daySeconds, dayKey, StoredRectOf(app));
         });
     SetTimer(window, IDT_TICK, 1000, nullptr);
     // No input method on the character: typing never opens a composition window on it.
@@ -184,6 +200,12 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_MOVING:
             app.character->OnMoving(*reinterpret_cast<RECT*>(lParam));
             return 1;
+        case WM_DPICHANGED:
+            app.character->OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_GETDPISCALEDSIZE:
+            *reinterpret_cast<SIZE*>(lParam) = app.character->SizeForDpi(LOWORD(wParam));
+            return TRUE;
         case WM_TIMER:
             if (wParam == IDT_TICK) {
                 OnTick(app, window);
@@ -263,7 +285,6 @@ bool CreateAppWindows(App& app) {
 }
 
 bool SaveAppSettings(App& app, HWND owner) {
-    HWND main = app.MainWindow();
     return SaveSettings(owner, app.settings, app.clock.TodaySeconds, app.day.key,
-                        main != nullptr ? WindowRectOf(main) : WindowRectPort());
+                        StoredRectOf(app));
 }
