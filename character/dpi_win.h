@@ -3,6 +3,12 @@
 // (version 2 from Windows 10 1703, the system DPI before): every window is laid out by the
 // program for its monitor's DPI, nothing is stretched by the system. Functions that older
 // Windows 10 lacks are looked up at run time, with the system DPI as the answer without them.
+//
+// Wine (8.0) differs: it knows no per-monitor v2 context and runs every program per-monitor
+// aware (v1) whatever its manifest says, and gives every monitor the one DPI of
+// HKCU\Control Panel\Desktop\LogPixels, so it never sends WM_DPICHANGED. The code follows
+// Windows' documented behaviour; the tests reach a move between scales by calling its
+// handler with what Windows sends.
 #include <windows.h>
 
 #include <vector>
