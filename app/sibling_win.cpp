@@ -14,6 +14,6 @@ void TellSibling(HWND sender, std::u16string_view text) {
     data.lpData = const_cast<char16_t*>(copy.c_str());
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(sibling, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK, kSiblingTimeoutMs,
-                        &answer);
+                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                        kSiblingTimeoutMs, &answer);
 }

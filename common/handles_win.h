@@ -76,8 +76,7 @@ using UniqueGdiObject =
     UniqueHandleOf<HGDIOBJ, handle_traits::NullInvalid<HGDIOBJ, ::DeleteObject>>;
 // Typed GDI objects, so that no caller casts an untyped handle back.
 using UniqueHFont = UniqueHandleOf<HFONT, handle_traits::NullInvalid<HFONT, ::DeleteObject>>;
-using UniqueHBitmap =
-    UniqueHandleOf<HBITMAP, handle_traits::NullInvalid<HBITMAP, ::DeleteObject>>;
+using UniqueHBitmap = UniqueHandleOf<HBITMAP, handle_traits::NullInvalid<HBITMAP, ::DeleteObject>>;
 using UniqueHMenu = UniqueHandleOf<HMENU, handle_traits::NullInvalid<HMENU, ::DestroyMenu>>;
 using UniqueBstr = UniqueHandleOf<BSTR, handle_traits::NullInvalid<BSTR, ::SysFreeString>>;
 // Memory the shell or COM allocated with CoTaskMemAlloc (an item id list, say).

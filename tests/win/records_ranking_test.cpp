@@ -193,8 +193,8 @@ TEST_F(RankingTest, MemoryForTheTableThatCannotBeHadIsSaidInTheText) {
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(RankKey), 0, KEY_SET_VALUE, key.put()),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExW(key.get(), L"big", 0, REG_BINARY, big.data(), 8000), ERROR_SUCCESS);
-    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
     ASSERT_NE(edit, nullptr);
     REGW rank;
     ASSERT_TRUE(rank.OpenKey(RankKey, OpenReadOnly));
