@@ -3,6 +3,7 @@
 // window procedure through the window's user data.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
 

@@ -33,12 +33,19 @@ void ChooseEdition(App& app, int32_t edition) {
 void ResetPosition(App& app) {
     HWND window = app.MainWindow();
     const RECT work = PrimaryWorkArea();
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int w = rect.right - rect.left;
-    const int h = rect.bottom - rect.top;
-    SetWindowPos(window, HWND_TOPMOST, work.right - w, work.bottom - h, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // A move onto a monitor of another display scale resizes the window (WM_DPICHANGED):
+    // it is put in the corner again at the size it then has.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        const int w = rect.right - rect.left;
+        const int h = rect.bottom - rect.top;
+        if (pass > 0 && rect.right == work.right && rect.bottom == work.bottom) {
+            break;
+        }
+        SetWindowPos(window, HWND_TOPMOST, work.right - w, work.bottom - h, 0, 0,
+                     SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
 }
 
 std::wstring WithPath(const wchar_t* text, const std::wstring& path) {

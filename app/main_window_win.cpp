@@ -39,6 +39,11 @@ void AddIdleTrayIcon(App& app) {
     }
 }
 
+// The window's rectangle as WindowLeft and WindowTop store it.
+WindowRectPort StoredRectOf(App& app) {
+    return [&app](RECT& rect) { return app.character && app.character->UnawareWindowRect(rect); };
+}
+
 void OnCreate(App& app, HWND window) {
     app.tray.Attach(window, app.editionModule);
     AddIdleTrayIcon(app);
@@ -47,9 +52,7 @@ void OnCreate(App& app, HWND window) {
     app.notifications = std::make_unique<Notifications>(
         app.clock, app.speech, app.settings, app.day, *app.timers, [] { return std::rand(); },
         [&app](std::u16string_view dayKey, uint32_t daySeconds) {
-            HWND main = app.MainWindow();
-            SaveSettings(main, app.settings, daySeconds, dayKey,
-                         main != nullptr ? WindowRectOf(main) : WindowRectPort());
+            SaveSettings(app.MainWindow(), app.settings, daySeconds, dayKey, StoredRectOf(app));
         });
     app.timers->StartTimer(IDT_TICK, 1000);
     // No input method on the character: typing never opens a composition window on it.
@@ -188,6 +191,12 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_MOVING:
             app.character->OnMoving(*reinterpret_cast<RECT*>(lParam));
             return 1;
+        case WM_DPICHANGED:
+            app.character->OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_GETDPISCALEDSIZE:
+            *reinterpret_cast<SIZE*>(lParam) = app.character->SizeForDpi(LOWORD(wParam));
+            return TRUE;
         case WM_TIMER:
             if (wParam == IDT_TICK) {
                 OnTick(app, window);
@@ -262,7 +271,6 @@ bool CreateAppWindows(App& app) {
 }
 
 bool SaveAppSettings(App& app, HWND owner) {
-    HWND main = app.MainWindow();
     return SaveSettings(owner, app.settings, app.clock.TodaySeconds, app.day.key,
-                        main != nullptr ? WindowRectOf(main) : WindowRectPort());
+                        StoredRectOf(app));
 }

@@ -1,9 +1,11 @@
 #include "app/tray_win.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 
+#include "common/handles_win.h"
 #include "common/text_win.h"
 #include "resources/resource.h"
 
@@ -23,21 +25,31 @@ NOTIFYICONDATAW Record(HWND owner, UINT flags, HICON icon, std::u16string_view t
     return data;
 }
 
+// An icon of the edition plug-in at the notification area's size: the system's small-icon
+// size for the system DPI (16 px at 100 %, 24 at 150 %, 32 at 200 %), taken from the icon
+// group's image of that size rather than stretched from another.
+UniqueHIcon LoadTrayIcon(HMODULE module, UINT id) {
+    HICON icon = nullptr;
+    if (module == nullptr ||
+        FAILED(LoadIconMetric(module, MAKEINTRESOURCEW(id), LIM_SMALL, &icon))) {
+        return UniqueHIcon();
+    }
+    return UniqueHIcon(icon);
+}
+
 }  // namespace
 
 void TrayIcon::Attach(HWND owner, HMODULE editionModule) {
     m_owner = owner;
-    m_viewing = static_cast<HICON>(
-        LoadImageW(editionModule, MAKEINTRESOURCEW(IDI_VIEWING), IMAGE_ICON, 0, 0, LR_SHARED));
-    m_idle = static_cast<HICON>(
-        LoadImageW(editionModule, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED));
+    m_viewing = LoadTrayIcon(editionModule, IDI_VIEWING);
+    m_idle = LoadTrayIcon(editionModule, IDI_IDLE);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 void TrayIcon::AddIdle(std::u16string_view tip) {
-    NOTIFYICONDATAW data = Record(m_owner, NIF_MESSAGE | NIF_ICON | NIF_TIP, m_idle, tip);
+    NOTIFYICONDATAW data = Record(m_owner, NIF_MESSAGE | NIF_ICON | NIF_TIP, m_idle.get(), tip);
     if (Shell_NotifyIconW(NIM_ADD, &data)) {
-        m_shownIcon = m_idle;
+        m_shownIcon = m_idle.get();
         m_shownTip = AsU16(data.szTip);
     } else {
         m_shownIcon = nullptr;
@@ -46,7 +58,7 @@ void TrayIcon::AddIdle(std::u16string_view tip) {
 }
 
 void TrayIcon::Show(bool viewing, std::u16string_view tip) {
-    HICON icon = viewing ? m_viewing : m_idle;
+    HICON icon = viewing ? m_viewing.get() : m_idle.get();
     const std::u16string_view given = tip.substr(0, std::min<size_t>(tip.size(), 63));
     const UINT flags = (icon != m_shownIcon ? NIF_ICON : 0) | (given != m_shownTip ? NIF_TIP : 0);
     if (flags == 0) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/handles_win.h"
+
 inline constexpr UINT TRAY_ICON_ID = 5458;
 // The tray's callback message; its lParam is the mouse message.
 inline constexpr UINT kTrayCallbackMessage = WM_USER;
@@ -16,8 +18,8 @@ inline constexpr UINT kTrayCallbackMessage = WM_USER;
 // fails, and "TaskbarCreated" adds the icon later.
 class TrayIcon {
   public:
-    // The main window the icon reports to, and the edition plug-in's icons (shared icons:
-    // never destroyed). Registers "TaskbarCreated".
+    // The main window the icon reports to, and the edition plug-in's two icons at the
+    // notification area's size. Registers "TaskbarCreated".
     void Attach(HWND owner, HMODULE editionModule);
     // Adds the icon, idle, with tip; after a taskbar restart too.
     void AddIdle(std::u16string_view tip);
@@ -32,8 +34,8 @@ class TrayIcon {
 
   private:
     HWND m_owner = nullptr;
-    HICON m_viewing = nullptr;
-    HICON m_idle = nullptr;
+    UniqueHIcon m_viewing;
+    UniqueHIcon m_idle;
     UINT m_taskbarCreated = 0;
     // What the shell was last given: a change then gives it only what changed.
     HICON m_shownIcon = nullptr;

@@ -41,11 +41,19 @@ class TextColoursScope {
 }  // namespace
 
 void CharacterWindows::PresentFrame(HBITMAP picture, uint8_t alpha) {
-    if (picture != nullptr) {
-        m_shown = picture;
-    }
     RECT r{};
     GetWindowRect(m_main, &r);
+    PresentFrameAt(picture, alpha, POINT{r.left, r.top});
+}
+
+void CharacterWindows::PresentFrameAt(HBITMAP picture, uint8_t alpha, POINT topLeft) {
+    if (picture != nullptr) {
+        m_shown = picture;
+        m_shownChoice = m_pictures.Find(picture);
+    }
+    m_alpha = alpha;
+    const int width = m_layout.width;
+    const int height = m_layout.height;
     if (m_shown != nullptr) {
         WindowDc screen(nullptr);
         if (!m_memoryDc) {
@@ -53,11 +61,10 @@ void CharacterWindows::PresentFrame(HBITMAP picture, uint8_t alpha) {
         }
         // Selected only for the update, so that a picture can always be deleted.
         SelectScope select(m_memoryDc.get(), m_shown);
-        POINT destination{r.left, r.top};
-        SIZE size{kCharacterWidth, kCharacterHeight};
+        SIZE size{width, height};
         POINT source{0, 0};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-        UpdateLayeredWindow(m_main, screen.get(), &destination, &size, m_memoryDc.get(), &source, 0,
+        UpdateLayeredWindow(m_main, screen.get(), &topLeft, &size, m_memoryDc.get(), &source, 0,
                             &blend, ULW_ALPHA);
     }
     if (m_observer != nullptr) {
@@ -68,9 +75,9 @@ void CharacterWindows::PresentFrame(HBITMAP picture, uint8_t alpha) {
     }
     RECT b{};
     GetWindowRect(m_balloon, &b);
-    if (b.left != r.left || b.top != r.top || b.right - b.left != kCharacterWidth ||
-        b.bottom - b.top != kCharacterHeight) {
-        MoveWindow(m_balloon, r.left, r.top, kCharacterWidth, kCharacterHeight, TRUE);
+    if (b.left != topLeft.x || b.top != topLeft.y || b.right - b.left != width ||
+        b.bottom - b.top != height) {
+        MoveWindow(m_balloon, topLeft.x, topLeft.y, width, height, TRUE);
     }
     // The attributes change only during the fades; setting them again at the same alpha
     // would cost a window update every step of the speaking phase.
@@ -91,14 +98,16 @@ bool CharacterWindows::DrawBalloonText(HDC dc, bool redrawNow) {
     }
     if (plan.clearStrip) {
         SelectScope brush(dc, GetStockObject(WHITE_BRUSH));
-        PatBlt(dc, kClearStripLeft, kClearStripTop, kClearStripWidth, kClearStripHeight, PATCOPY);
+        const PixelRect& strip = m_layout.clearStrip;
+        PatBlt(dc, strip.left, strip.top, strip.Width(), strip.Height(), PATCOPY);
     }
     {
         SelectScope font(dc, m_font.get());
         TextColoursScope colours(dc);
         SetTextColor(dc, kBlack);
         SetBkColor(dc, kWhite);
-        RECT text{kBalloonTextLeft, kBalloonTextTop, kBalloonTextRight, kBalloonTextBottom};
+        const PixelRect& t = m_layout.text;
+        RECT text{t.left, t.top, t.right, t.bottom};
         DrawTextW(dc, AsWide(m_ctx.speech.SpeechText), static_cast<int>(plan.count), &text,
                   DT_WORDBREAK | DT_NOPREFIX);
     }
@@ -122,7 +131,7 @@ int CharacterWindows::DrawQuickChoiceList(HWND window, HDC dc, std::optional<POI
         SetBkColor(dc, kWhite);
         SetTextColor(dc, kBlack);
         static constexpr char16_t kHeading[] = u"ごようですか？";
-        TextOutW(dc, kQuickChoiceHeadingX, kQuickChoiceHeadingY, AsWide(kHeading),
+        TextOutW(dc, m_layout.heading.x, m_layout.heading.y, AsWide(kHeading),
                  static_cast<int>(std::size(kHeading) - 1));
         for (size_t i = 0; i < m_choices.size() && m_choices[i].command != 0; ++i) {
             QuickChoiceItem& item = m_choices[i];
@@ -173,6 +182,14 @@ LRESULT HandleBalloonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
             break;
         case WM_CLOSE:
             return 0;  // the balloon goes only with the main window
+        case WM_DPICHANGED:
+            return 0;  // the main window's handling brings the balloon to its size and place
+        case WM_GETDPISCALEDSIZE:
+            if (windows != nullptr) {
+                *reinterpret_cast<SIZE*>(lParam) = windows->SizeForDpi(LOWORD(wParam));
+                return TRUE;
+            }
+            break;
         default:
             break;
     }

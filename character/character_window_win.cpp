@@ -1,5 +1,6 @@
 #include "character/character_window_win.h"
 
+#include "character/dpi_win.h"
 #include "character/picture_choice.h"
 #include "character/speech_step.h"
 #include "common/message_box_win.h"
@@ -14,6 +15,10 @@ POINT TopRight(const RECT& r) {
 }
 
 constexpr UINT kShowInPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+
+PixelRect ToPixelRect(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 }  // namespace
 
@@ -45,32 +50,32 @@ void CharacterWindows::RegisterClasses(HINSTANCE instance, HMODULE editionModule
 }
 
 CharacterWindows::CreateResult CharacterWindows::Create(HINSTANCE instance, void* createParam) {
-    m_pictures = LoadPictureSet(m_ctx.programModule, m_ctx.editionModule);
-
+    // The stored position is in the coordinates of a program without DPI awareness (what the
+    // program has always stored); it is carried into physical pixels by its monitor.
     Settings& s = m_ctx.settings;
-    int x = s.WindowLeft;
-    int y = s.WindowTop;
-    const bool stored = s.WindowLeft != PositionUnset && s.WindowTop != PositionUnset;
-    if (!stored || MonitorFromPoint(TopRight(RECT{x, y, x + kCharacterWidth, y}),
-                                    MONITOR_DEFAULTTONULL) == nullptr) {
-        const RECT work = PrimaryWorkArea(m_monitors);
-        x = work.right - kCharacterWidth;
-        y = work.bottom - kCharacterHeight;
-        s.WindowLeft = x;
-        s.WindowTop = y;
+    std::optional<PixelPoint> stored;
+    if (s.WindowLeft != PositionUnset && s.WindowTop != PositionUnset) {
+        stored = PixelPoint{s.WindowLeft, s.WindowTop};
     }
+    const std::vector<MonitorSpaces> monitors = EnumerateMonitorSpaces();
+    const StartPlacement start =
+        PlaceAtStart(stored, monitors, ToPixelRect(PrimaryWorkArea(m_monitors)),
+                     MonitorDpi(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)));
+    if (start.defaultStored) {
+        s.WindowLeft = start.defaultStored->x;
+        s.WindowTop = start.defaultStored->y;
+    }
+    const int x = start.topLeft.x;
+    const int y = start.topLeft.y;
 
-    // Height 12, weight 500, Shift-JIS, TrueType, without antialiasing: the balloon's text
-    // is drawn on a colour-keyed window, where blended edges would show as a white fringe.
-    m_font.reset(CreateFontW(12, 0, 0, 0, 500, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_TT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
+    UseDpi(start.dpi);
+    m_pictures = LoadPictureSet(m_ctx.programModule, m_ctx.editionModule, m_layout.dpi);
     m_arrow = LoadCursorW(nullptr, IDC_ARROW);
     m_hand = LoadCursorW(nullptr, IDC_HAND);
 
     m_main = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClass,
-                             kProgramName, WS_POPUP, x, y, kCharacterWidth, kCharacterHeight,
-                             nullptr, nullptr, instance, createParam);
+                             kProgramName, WS_POPUP, x, y, m_layout.width, m_layout.height, nullptr,
+                             nullptr, instance, createParam);
     if (m_main == nullptr) {
         ShowMessageBox(nullptr, L"ウィンドウの生成に失敗しました。", kProgramName,
                        MB_OK | MB_ICONERROR);
@@ -80,11 +85,20 @@ CharacterWindows::CreateResult CharacterWindows::Create(HINSTANCE instance, void
 
     // The window exists from now on but shows nothing until the first speech.
     PresentFrame(m_pictures.Get({PictureRole::AnimationFrame, 0}), 0);
+    // The system gives the window the DPI of the monitor it lies on; where that is not the
+    // one it was made for (a monitor's DPI that the system did not tell), it follows.
+    if (const int dpi = WindowDpi(m_main); dpi != m_layout.dpi) {
+        RECT r{};
+        GetWindowRect(m_main, &r);
+        OnDpiChanged(dpi, r);
+    }
 
+    RECT placed{};
+    GetWindowRect(m_main, &placed);
     m_balloon =
         CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
-                        kBalloonWindowClass, kProgramName, WS_POPUP, x, y, kCharacterWidth,
-                        kCharacterHeight, m_main, nullptr, instance, this);
+                        kBalloonWindowClass, kProgramName, WS_POPUP, placed.left, placed.top,
+                        m_layout.width, m_layout.height, m_main, nullptr, instance, this);
     if (m_balloon == nullptr) {
         return CreateResult::NoBalloon;
     }
@@ -267,10 +281,67 @@ void CharacterWindows::OnMoved() {
 
 LRESULT CharacterWindows::HitTest(POINT screen, LRESULT defaultAnswer) {
     POINT client = screen;
-    if (m_main != nullptr && ScreenToClient(m_main, &client) && client.x >= kDragHandleLeft) {
+    if (m_main != nullptr && ScreenToClient(m_main, &client) &&
+        client.x >= m_layout.dragHandleLeft) {
         return HTCAPTION;
     }
     return defaultAnswer;
+}
+
+void CharacterWindows::UseDpi(int dpi) {
+    m_layout = LayoutForDpi(dpi);
+    // Height 12 at 96 DPI, weight 500, Shift-JIS, TrueType, without antialiasing: the
+    // balloon's text is drawn on a colour-keyed window, where blended edges would show as a
+    // white fringe. The font is made at the window's DPI, so its strokes stay one colour.
+    m_font.reset(CreateFontW(m_layout.fontHeight, 0, 0, 0, 500, FALSE, FALSE, FALSE,
+                             SHIFTJIS_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
+    // The items' places scale; their extents are measured again at the next draw.
+    m_choices = MakeQuickChoiceList(m_layout.dpi);
+}
+
+void CharacterWindows::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0 || dpi == m_layout.dpi || m_main == nullptr) {
+        return;
+    }
+    // Everything for the new DPI is made before anything on screen changes.
+    PictureSet pictures = LoadPictureSet(m_ctx.programModule, m_ctx.editionModule, dpi);
+    RECT r{};
+    GetWindowRect(m_main, &r);
+    UseDpi(dpi);
+    // The old bitmaps go only after the new one has replaced them on the window.
+    PictureSet old = std::move(m_pictures);
+    m_pictures = std::move(pictures);
+    HBITMAP shown = m_pictures.Get(m_shownChoice);
+    m_shown = nullptr;
+    const POINT topLeft{suggested.left, r.bottom - m_layout.height};
+    if (shown != nullptr) {
+        // One update moves, resizes and repaints the layered window: it never shows the old
+        // picture at the new size or the new one at the old size.
+        PresentFrameAt(shown, m_alpha, topLeft);
+    } else {
+        SetWindowPos(m_main, nullptr, topLeft.x, topLeft.y, m_layout.width, m_layout.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        PresentFrameAt(nullptr, m_alpha, topLeft);
+    }
+}
+
+SIZE CharacterWindows::SizeForDpi(int dpi) const {
+    const CharacterLayout layout = LayoutForDpi(dpi);
+    return SIZE{layout.width, layout.height};
+}
+
+bool CharacterWindows::UnawareWindowRect(RECT& rect) const {
+    RECT r{};
+    if (m_main == nullptr || !GetWindowRect(m_main, &r)) {
+        return false;
+    }
+    const std::vector<MonitorSpaces> monitors = EnumerateMonitorSpaces();
+    const PixelPoint topLeft =
+        UnawareTopLeft(ToPixelRect(r), monitors,
+                       MonitorDpi(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)));
+    rect = RECT{topLeft.x, topLeft.y, topLeft.x + kCharacterWidth, topLeft.y + kCharacterHeight};
+    return true;
 }
 
 void CharacterWindows::StopVoice() {

@@ -2,12 +2,16 @@
 // The character on screen: the main window (the character's picture, per-pixel alpha) and
 // the balloon window lying on it (the balloon's text, white as colour key). The app's
 // window procedures hand the messages over; the steps of a speech are carried out here.
+// Both windows are laid out for the DPI of the monitor they are on (CharacterLayout): the
+// sizes, the text, the command list and the drag handle scale with it, and the pictures are
+// loaded at that scale.
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
+#include "character/dpi_scale.h"
 #include "character/pictures_win.h"
 #include "character/quick_choice.h"
 #include "character/speech.h"
@@ -19,12 +23,6 @@
 #include "records/settings.h"
 #include "voice/voice_player_win.h"
 
-// Size of both windows and of every picture.
-inline constexpr int kCharacterWidth = 420;
-inline constexpr int kCharacterHeight = 350;
-// Client x from which a press drags the window (the character) instead of acting on the
-// speech (the balloon).
-inline constexpr int kDragHandleLeft = 256;
 // Below this fade alpha the balloon is wiped, so that old text does not linger.
 inline constexpr uint8_t kWipeBelowAlpha = 10;
 
@@ -74,10 +72,11 @@ class CharacterWindows {
     static void RegisterClasses(HINSTANCE instance, HMODULE editionModule, WNDPROC mainProc);
 
     enum class CreateResult { Created, NoMainWindow, NoBalloon };
-    // Loads the pictures, finds the initial position (writing WindowLeft/Top when it had to
-    // take the default), creates the main window (createParam as its creation parameter;
-    // the app's creation handling runs inside, while MainWindow() is still null: it works
-    // with the handle it is given), shows the first frame at alpha 0, creates the balloon
+    // Finds the initial position and its monitor's DPI (writing WindowLeft/Top when it had
+    // to take the default; both are in the coordinates of a program without DPI awareness),
+    // loads the pictures for that DPI, creates the main window (createParam as its creation
+    // parameter; the app's creation handling runs inside, while MainWindow() is still null: it
+    // works with the handle it is given), shows the first frame at alpha 0, creates the balloon
     // window with its colour key, and shows both. Creates the balloon font and takes the
     // cursors first. NoMainWindow has shown its error box. NoBalloon has shown nothing and
     // drawn nothing: the main window, with what its creation started, is the caller's to
@@ -105,8 +104,21 @@ class CharacterWindows {
     void OnMoving(RECT& proposed);
     // Moves the balloon window along with the main window.
     void OnMoved();
-    // HTCAPTION from client x >= 256 (the character drags the window), else defaultAnswer.
+    // HTCAPTION from client x >= 256 at 96 DPI, scaled (the character drags the window),
+    // else defaultAnswer.
     LRESULT HitTest(POINT screen, LRESULT defaultAnswer);
+    // WM_DPICHANGED: the window now lies on a monitor of this DPI. Loads the pictures, the
+    // font and the command list for it, then puts the shown picture at the new size on the
+    // window in one update, on the same bottom edge, at the suggested left edge, and brings
+    // the balloon window along. Nothing when the DPI is the one in use.
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    // WM_GETDPISCALEDSIZE: the windows' size at dpi.
+    SIZE SizeForDpi(int dpi) const;
+    // The main window's rectangle in the coordinates of a program without DPI awareness
+    // (what WindowLeft and WindowTop store); false when it cannot be told.
+    bool UnawareWindowRect(RECT& rect) const;
+    // The layout in use.
+    const CharacterLayout& Layout() const { return m_layout; }
     void StopVoice();
     // Deletes the pictures and the balloon font (the windows go their own way).
     void Destroy();
@@ -136,6 +148,10 @@ class CharacterWindows {
 
   private:
     TimerPort& Timers();
+    // The layout, the font and the command list for dpi (the pictures are the caller's).
+    void UseDpi(int dpi);
+    // PresentFrame with the window's top-left given (a move and a resize in one update).
+    void PresentFrameAt(HBITMAP picture, uint8_t alpha, POINT topLeft);
     void PlaceWindow();
     void EndSpeech(uint32_t kind);
     void SetChoiceCursor(int hovered);
@@ -144,8 +160,11 @@ class CharacterWindows {
     std::optional<WindowTimers> m_windowTimers;
     HWND m_main = nullptr;
     HWND m_balloon = nullptr;
+    CharacterLayout m_layout = LayoutForDpi(kBaseDpi);
     PictureSet m_pictures;
     HBITMAP m_shown = nullptr;
+    PictureChoice m_shownChoice;  // m_shown's slot, to show the same at another DPI
+    uint8_t m_alpha = 0;          // the fade alpha of the last update
     UniqueGdiObject m_font;
     HCURSOR m_arrow = nullptr;
     HCURSOR m_hand = nullptr;

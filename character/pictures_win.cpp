@@ -1,9 +1,11 @@
 #include "character/pictures_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "character/picture_decode.h"
+#include "character/picture_scale.h"
 #include "common/resource_win.h"
 #include "common/scramble.h"
 
@@ -62,6 +64,25 @@ UniqueGdiObject& SlotFor(PictureSet& set, uint32_t id) {
 constexpr uint32_t kPoseOrder[] = {138, 140, 148, 150, 151, 152, 153, 154, 155, 156,
                                    157, 158, 159, 160, 142, 143, 144, 145, 146, 147};
 
+// Picture id (1:1 drawing of width x height) of module, at targetWidth x targetHeight into
+// target: from the drawing at twice the size when the target is larger than 1:1 and the
+// module has it, else from the 1:1 one. False when neither decodes.
+bool LoadPictureAtSize(HMODULE module, uint32_t id, int width, int height, int targetWidth,
+                       int targetHeight, uint32_t* target, size_t stride) {
+    if (targetWidth > width || targetHeight > height) {
+        const ResourceBytes doubled = FindNamedTypeResource(module, IDR_DOUBLE_SIZE_OFFSET + id);
+        if (doubled.data != nullptr &&
+            DecodeScaledPictureInto(doubled.data, doubled.size, ScrambleKey, 2 * width, 2 * height,
+                                    targetWidth, targetHeight, target, stride)) {
+            return true;
+        }
+    }
+    const ResourceBytes single = FindNamedTypeResource(module, id);
+    return single.data != nullptr &&
+           DecodeScaledPictureInto(single.data, single.size, ScrambleKey, width, height,
+                                   targetWidth, targetHeight, target, stride);
+}
+
 }  // namespace
 
 HBITMAP PictureSet::Get(PictureChoice choice) const {
@@ -99,6 +120,31 @@ HBITMAP PictureSet::Get(PictureChoice choice) const {
             break;
     }
     return slot != nullptr ? static_cast<HBITMAP>(slot->get()) : nullptr;
+}
+
+PictureChoice PictureSet::Find(HBITMAP bitmap) const {
+    if (bitmap == nullptr) {
+        return {};
+    }
+    constexpr PictureRole kSingles[] = {PictureRole::Yawn,       PictureRole::Warning,
+                                        PictureRole::Click,      PictureRole::Report,
+                                        PictureRole::ViewingEnd, PictureRole::SecondReport};
+    for (PictureRole role : kSingles) {
+        if (Get({role, 0}) == bitmap) {
+            return {role, 0};
+        }
+    }
+    for (int i = 0; i < kAnimationFrameCount; ++i) {
+        if (Get({PictureRole::AnimationFrame, i}) == bitmap) {
+            return {PictureRole::AnimationFrame, i};
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (Get({PictureRole::Chime, i}) == bitmap) {
+            return {PictureRole::Chime, i};
+        }
+    }
+    return {};
 }
 
 void PictureSet::Clear() {
@@ -149,24 +195,35 @@ UniqueGdiObject LoadComposedPicture(const uint8_t* resource, size_t size,
     return bitmap;
 }
 
-PictureSet LoadPictureSet(HMODULE programModule, HMODULE editionModule) {
+PictureSet LoadPictureSet(HMODULE programModule, HMODULE editionModule, int dpi) {
+    const CharacterLayout layout = LayoutForDpi(dpi);
+    const int width = layout.width;
+    const int height = layout.height;
+    const int balloonWidth = layout.balloonWidth;
+    // The balloon's columns, copied into every picture. Without a balloon the character
+    // stands beside an empty (transparent) balloon area.
+    std::vector<uint32_t> balloon(static_cast<size_t>(balloonWidth) * height, 0);
+    if (!LoadPictureAtSize(programModule, kBalloonPictureId, BalloonWidth, kPictureHeight,
+                           balloonWidth, height, balloon.data(),
+                           static_cast<size_t>(balloonWidth))) {
+        std::fill(balloon.begin(), balloon.end(), 0);  // a balloon that failed part-way
+    }
     PictureSet set;
-    const ResourceBytes balloon = FindNamedTypeResource(programModule, kBalloonPictureId);
-    const uint32_t* balloonPixels = nullptr;
-    set.balloonPicture = LoadPicture(balloon.data, balloon.size, &balloonPixels);
-    // Without a balloon the character stands beside an empty (transparent) balloon area.
-    std::vector<uint32_t> noBalloon;
-    if (balloonPixels == nullptr) {
-        noBalloon.assign(static_cast<size_t>(BalloonWidth) * kPictureHeight, 0);
-        balloonPixels = noBalloon.data();
-    }
     for (uint32_t id : kPoseOrder) {
-        const ResourceBytes pose = FindNamedTypeResource(editionModule, id);
-        if (pose.data != nullptr) {
-            SlotFor(set, id) = LoadComposedPicture(pose.data, pose.size, balloonPixels);
+        uint32_t* bits = nullptr;
+        UniqueGdiObject bitmap = CreatePictureDib(width, height, &bits);
+        // The pose goes straight to its columns; the balloon fills the columns on its left.
+        if (!bitmap ||
+            !LoadPictureAtSize(editionModule, id, kPoseWidth, kPictureHeight, width - balloonWidth,
+                               height, bits + balloonWidth, static_cast<size_t>(width))) {
+            continue;
         }
+        for (int row = 0; row < height; ++row) {
+            std::memcpy(bits + static_cast<size_t>(row) * width,
+                        balloon.data() + static_cast<size_t>(row) * balloonWidth,
+                        static_cast<size_t>(balloonWidth) * sizeof(uint32_t));
+        }
+        SlotFor(set, id) = std::move(bitmap);
     }
-    // The poses hold their own copy of the balloon.
-    set.balloonPicture.reset();
     return set;
 }

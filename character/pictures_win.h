@@ -1,17 +1,21 @@
 #pragma once
 // The character's pictures as the layered window takes them: upright 32-bit DIB sections
-// with premultiplied alpha, 420 x 350, the balloon on the left and a pose on the right.
+// with premultiplied alpha, 420 x 350 at 96 DPI (scaled with the display), the balloon on
+// the left and a pose on the right.
 #include <windows.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "character/dpi_scale.h"
 #include "character/picture_choice.h"
 #include "common/handles_win.h"
+#include "resources/resource.h"
 
 // Resource ids: the balloon in the program's own file, the poses in the edition plug-in.
-inline constexpr uint32_t kBalloonPictureId = 149;
+// Each is also drawn at twice the size under its id + IDR_DOUBLE_SIZE_OFFSET.
+inline constexpr uint32_t kBalloonPictureId = IDR_BALLOON_PICTURE;
 inline constexpr uint32_t kYawnPictureId = 138;
 inline constexpr uint32_t kWarningPictureId = 140;
 inline constexpr uint32_t kChimePictureId = 142;  // 142, 143, 144
@@ -36,6 +40,8 @@ struct PictureSet {
 
     // The bitmap of a chosen picture; null for an empty slot or PictureRole::None.
     HBITMAP Get(PictureChoice choice) const;
+    // The slot that holds bitmap (PictureRole::None for null or a bitmap not of this set).
+    PictureChoice Find(HBITMAP bitmap) const;
     // Deletes every bitmap.
     void Clear();
 };
@@ -51,8 +57,11 @@ UniqueGdiObject LoadPicture(const uint8_t* resource, size_t size, const uint32_t
 UniqueGdiObject LoadComposedPicture(const uint8_t* resource, size_t size,
                                     const uint32_t* balloonPixels);
 
-// Loads the whole set: the balloon from programModule, then every pose from editionModule
-// composed with it, in the order 138, 140, 148, 150-160, 142-147. A pose that is missing or
-// does not decode leaves only its slot empty. Without a balloon the poses are composed
-// onto a transparent balloon area, so that the character still shows.
-PictureSet LoadPictureSet(HMODULE programModule, HMODULE editionModule);
+// Loads the whole set at the layout of dpi: the balloon from programModule, then every pose
+// from editionModule composed with it, in the order 138, 140, 148, 150-160, 142-147. Above
+// 96 DPI each picture comes from its drawing at twice the size, scaled down once here when
+// the DPI is below 192; a module without that drawing gives the 1:1 one scaled up, as the
+// system would stretch it. A pose that is missing or does not decode leaves only its slot
+// empty. Without a balloon the poses are composed onto a transparent balloon area, so that
+// the character still shows.
+PictureSet LoadPictureSet(HMODULE programModule, HMODULE editionModule, int dpi = kBaseDpi);

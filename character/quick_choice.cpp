@@ -30,11 +30,13 @@ uint16_t Clamp16(int v) {
 
 }  // namespace
 
-QuickChoiceList MakeQuickChoiceList() {
+QuickChoiceList MakeQuickChoiceList(int dpi) {
     using S = ChoiceSetting;
-    auto item = [](uint32_t command, uint16_t left, uint16_t top, const char16_t* label,
-                   S setting = S::None) {
-        return QuickChoiceItem{command, left, top, 0, 0, label, setting};
+    auto item = [dpi](uint32_t command, int left, int top, const char16_t* label,
+                      S setting = S::None) {
+        return QuickChoiceItem{
+            command, Clamp16(ScaleToDpi(left, dpi)), Clamp16(ScaleToDpi(top, dpi)), 0, 0, label,
+            setting};
     };
     return {{
         item(IDM_LOG_WEEK, 33, 85, u"1週間のログ表示"),

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "character/dpi_scale.h"
 #include "records/settings.h"
 
 // The boolean setting an item switches; its label's "%s" shows the state it switches to.
@@ -29,8 +30,9 @@ using QuickChoiceList = std::array<QuickChoiceItem, kQuickChoiceCount + 1>;
 inline constexpr int kQuickChoiceHeadingX = 28;
 inline constexpr int kQuickChoiceHeadingY = 60;
 
-// The list as it stands before its first draw.
-QuickChoiceList MakeQuickChoiceList();
+// The list as it stands before its first draw, its items placed for dpi (the places are
+// those of 96 DPI, scaled).
+QuickChoiceList MakeQuickChoiceList(int dpi = kBaseDpi);
 
 // The label with "%s" replaced: "ON" when the setting is off (the item switches it on),
 // "OFF" when it is on.

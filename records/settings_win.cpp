@@ -44,10 +44,6 @@ void ShowSaveError(HWND owner, const wchar_t* text) {
 
 }  // namespace
 
-WindowRectPort WindowRectOf(HWND window) {
-    return [window](RECT& rect) { return GetWindowRect(window, &rect) != FALSE; };
-}
-
 void LoadSettings(Settings& settings, uint32_t& todaySeconds, std::u16string_view todayKey) {
     REGW key;
     if (!todayKey.empty() && key.OpenKey(LogKey, OpenReadOnly)) {

@@ -8,11 +8,9 @@
 #include <cstdint>
 #include "records/settings.h"
 
-// The character window's screen rectangle now; false when it cannot be told.
+// The character window's rectangle now, in the coordinates WindowLeft and WindowTop are
+// stored in; false when it cannot be told.
 using WindowRectPort = std::function<bool(RECT& rect)>;
-
-// The port for a real window: GetWindowRect.
-WindowRectPort WindowRectOf(HWND window);
 
 // Reads the day's total so far (todaySeconds, from todayKey in LogKey) and then the record
 // from SettingsKey. Creates nothing: a key that cannot be opened leaves what it would have

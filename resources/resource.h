@@ -8,6 +8,14 @@
 #define IDD_LOGVIEWER 136
 #define IDD_ALARM 137
 
+// The character's pictures (of the type named "RT_RCDATA"): the balloon here, the poses
+// (138-160) in the edition plug-ins. Each is also drawn at twice the size, for displays at
+// 200 % and (scaled down) those between, under its id plus IDR_DOUBLE_SIZE_OFFSET; a
+// program or plug-in without them still works with the other.
+#define IDR_BALLOON_PICTURE 149
+#define IDR_DOUBLE_SIZE_OFFSET 1000
+#define IDR_BALLOON_PICTURE_2X (IDR_DOUBLE_SIZE_OFFSET + IDR_BALLOON_PICTURE)
+
 // The log viewer's controls.
 #define IDC_LOG_TEXT 1012
 #define IDC_DELETE_LOG 1004

@@ -2,7 +2,9 @@
 # Contact sheets for reviewing the character art: per edition one PNG with
 # every pose composed with the balloon at 1:1 (420x350, as the character
 # window shows it) on mid-grey and on white, then the three icons at every
-# size on both backgrounds.
+# size on both backgrounds; and one more PNG (EDITION@2x.png) with the poses
+# drawn at twice the size composed with the balloon drawn at twice the size
+# (840x700, as the window shows them at 200 % display scale).
 #
 #   assets/art/contact_sheet.sh [OUTPUT_FOLDER]   (default: build/contact-sheet)
 set -euo pipefail
@@ -33,16 +35,31 @@ trap 'rm -rf "$work"' EXIT
 for ed in hinata tsubaki sazanka; do
   [ -d "$art/$ed" ] || continue
   frames=()
+  doubles=()
   for id in $ids; do
     im -size 420x350 xc:none "$art/balloon/149.png" -geometry +0+0 -composite \
       "$art/$ed/$id.png" -geometry +245+0 -composite "PNG32:$work/$ed-$id.png"
     frames+=("$work/$ed-$id.png")
+    if [ -f "$art/$ed/$id@2x.png" ]; then
+      im -size 840x700 xc:none "$art/balloon/149@2x.png" -geometry +0+0 -composite \
+        "$art/$ed/$id@2x.png" -geometry +490+0 -composite "PNG32:$work/$ed-$id@2x.png"
+      doubles+=("$work/$ed-$id@2x.png")
+    fi
   done
   for bg in "$grey" white; do
     name=$([ "$bg" = white ] && echo white || echo grey)
     montage_ -label '%t' -font DejaVu-Sans -pointsize 12 "${frames[@]}" -tile 5x \
       -geometry +6+6 -background "$bg" "$work/$ed-poses-$name.png"
+    if [ ${#doubles[@]} -gt 0 ]; then
+      montage_ -label '%t' -font DejaVu-Sans -pointsize 24 "${doubles[@]}" -tile 5x \
+        -geometry +12+12 -background "$bg" "$work/$ed-doubles-$name.png"
+    fi
   done
+  if [ ${#doubles[@]} -gt 0 ]; then
+    im "$work/$ed-doubles-grey.png" "$work/$ed-doubles-white.png" -background white -append \
+      +repage -depth 8 "$dest/$ed@2x.png"
+    echo "$dest/$ed@2x.png"
+  fi
   icons=()
   for icon in 130 134 135; do
     # every image of the .ico, smallest first, side by side at 1:1

@@ -24,3 +24,9 @@ bool DecodeScrambledPicture(const uint8_t* data, size_t size, uint8_t key, int w
 // The balloon (BalloonWidth wide) on the left, the pose on the right, both of one height.
 // False when the heights differ or the balloon is not BalloonWidth wide.
 bool ComposeWithBalloon(const PixelImage& balloon, const PixelImage& pose, PixelImage& out);
+
+// The picture scaled to width x height in double precision with one rounding at the end: a
+// shrinking axis averages the source pixels each target pixel covers, by how much it covers
+// them; a growing axis interpolates linearly between pixel centres. What the program's
+// scaling must come within a unit of.
+PixelImage ScaleReference(const PixelImage& source, int width, int height);

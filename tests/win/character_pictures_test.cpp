@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "character/dpi_scale.h"
 #include "character/picture_decode.h"
 #include "character/pictures_win.h"
 #include "common/handles_win.h"
@@ -54,11 +55,33 @@ DibView View(HBITMAP bitmap) {
     return view;
 }
 
-PixelImage Decode(HMODULE module, uint32_t id, int width) {
+PixelImage Decode(HMODULE module, uint32_t id, int width, int height = kPictureHeight) {
     const ResourceBytes r = FindNamedTypeResource(module, id);
     PixelImage image;
-    DecodeScrambledPicture(r.data, r.size, ScrambleKey, width, kPictureHeight, image);
+    DecodeScrambledPicture(r.data, r.size, ScrambleKey, width, height, image);
     return image;
+}
+
+// How many pixels of the DIB's columns [left, left + expected.width) differ from expected by
+// more than tolerance in a channel.
+int Differences(const DibView& dib, int left, const PixelImage& expected, int tolerance) {
+    const int width = dib.section.dsBmih.biWidth;
+    int differing = 0;
+    for (int row = 0; row < expected.height; ++row) {
+        for (int x = 0; x < expected.width; ++x) {
+            const uint32_t a = dib.bits[row * width + left + x];
+            const uint32_t b = expected.At(x, row);
+            for (int shift = 0; shift < 32; shift += 8) {
+                const int d =
+                    static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF);
+                if (d > tolerance || -d > tolerance) {
+                    ++differing;
+                    break;
+                }
+            }
+        }
+    }
+    return differing;
 }
 
 class PicturesTest : public ::testing::Test {
@@ -170,3 +193,40 @@ TEST(ResourceLookup, FindsOnlyTheNamedTypeAndNumber) {
 }
 
 }  // namespace
+
+TEST_F(PicturesTest, AboveOneHundredPercentThePicturesComeFromTheDrawingAtTwiceTheSize) {
+    HMODULE program = GetModuleHandleW(nullptr);
+    const PixelImage balloon = Decode(program, IDR_BALLOON_PICTURE_2X, 2 * BalloonWidth, 700);
+    const PixelImage pose = Decode(m_edition.get(), IDR_DOUBLE_SIZE_OFFSET + 160, 350, 700);
+    ASSERT_EQ(balloon.width, 2 * BalloonWidth);
+    ASSERT_EQ(pose.width, 350);
+    // 200 %: the drawing as it is; 150 % and 125 %: scaled down once, within a unit of exact
+    // arithmetic.
+    for (int dpi : {192, 144, 120}) {
+        SCOPED_TRACE(dpi);
+        const CharacterLayout l = LayoutForDpi(dpi);
+        const PictureSet set = LoadPictureSet(program, m_edition.get(), dpi);
+        const DibView dib = View(SlotOf(set, 160));
+        ASSERT_NE(dib.bits, nullptr);
+        ASSERT_EQ(dib.section.dsBmih.biWidth, l.width);
+        ASSERT_EQ(dib.section.dsBmih.biHeight, l.height);
+        const int tolerance = dpi == 192 ? 0 : 1;
+        EXPECT_EQ(Differences(dib, 0, ScaleReference(balloon, l.balloonWidth, l.height), tolerance),
+                  0);
+        EXPECT_EQ(Differences(dib, l.balloonWidth,
+                              ScaleReference(pose, l.width - l.balloonWidth, l.height), tolerance),
+                  0);
+        EXPECT_NE(SlotOf(set, 138), nullptr);
+    }
+    // A plug-in made before the drawings at twice the size: its 1:1 poses, scaled up.
+    UniqueHModule partial(LoadLibraryW(L"character_partial.dll"));
+    ASSERT_TRUE(partial);
+    const CharacterLayout l = LayoutForDpi(144);
+    const PictureSet set = LoadPictureSet(program, partial.get(), 144);
+    const DibView dib = View(SlotOf(set, 150));
+    ASSERT_NE(dib.bits, nullptr);
+    const PixelImage single = Decode(partial.get(), 150, kPoseWidth);
+    EXPECT_EQ(Differences(dib, l.balloonWidth,
+                          ScaleReference(single, l.width - l.balloonWidth, l.height), 1),
+              0);
+}

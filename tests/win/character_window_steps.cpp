@@ -533,6 +533,55 @@ TEST(Dragging, KeepsTheBottomOnTheWorkAreaAndCarriesTheBalloon) {
     EXPECT_EQ(h.windows->HitTest({r.left + 419, r.top + 349}, HTCLIENT), HTCAPTION);
 }
 
+TEST(Dragging, OntoAMonitorOfAnotherScaleBothWindowsRescaleOnTheSameBottomEdge) {
+    Harness h;
+    ASSERT_TRUE(h.Create());
+    HWND main = h.windows->MainWindow();
+    h.Say(u"こんにちは、元気ですか。", IDT_ELAPSED, 0);
+    h.StepTo(200);  // speaking
+    const PictureChoice shown = h.windows->Pictures().Find(h.windows->ShownPicture());
+    ASSERT_NE(shown.role, PictureRole::None);
+    const RECT r = WindowRect(main);
+    h.rec.Clear();
+    // What the system sends as the window crosses onto a 150 % monitor.
+    h.windows->OnDpiChanged(144, RECT{r.left + 10, r.top, r.left + 640, r.top + 525});
+    RECT n = WindowRect(main);
+    EXPECT_EQ(n.left, r.left + 10);
+    EXPECT_EQ(n.bottom, r.bottom);
+    EXPECT_EQ(n.right - n.left, 630);
+    EXPECT_EQ(n.bottom - n.top, 525);
+    // The same picture at the new scale, in one update at the speech's alpha.
+    ASSERT_EQ(h.rec.frames.size(), 1u);
+    EXPECT_EQ(h.rec.frames[0].alpha, 255);
+    EXPECT_EQ(h.windows->Pictures().Find(h.windows->ShownPicture()), shown);
+    BITMAP bitmap{};
+    GetObjectW(h.windows->ShownPicture(), sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, 630);
+    EXPECT_EQ(bitmap.bmHeight, 525);
+    const RECT b = WindowRect(h.windows->BalloonWindow());
+    EXPECT_EQ(b.left, n.left);
+    EXPECT_EQ(b.top, n.top);
+    EXPECT_EQ(b.right, n.right);
+    EXPECT_EQ(b.bottom, n.bottom);
+    // The drag handle and the font scale along.
+    EXPECT_EQ(h.windows->HitTest({n.left + 383, n.top + 100}, HTCLIENT), HTCLIENT);
+    EXPECT_EQ(h.windows->HitTest({n.left + 384, n.top + 100}, HTCLIENT), HTCAPTION);
+    LOGFONTW font{};
+    GetObjectW(h.windows->BalloonFont(), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, 18);
+    EXPECT_EQ(h.windows->SizeForDpi(192).cx, 840);
+    EXPECT_EQ(h.windows->SizeForDpi(192).cy, 700);
+    h.RunToEnd();
+    EXPECT_FALSE(IsWindowVisible(main));
+
+    // Back onto a 100 % monitor while silent: the windows shrink on the same bottom edge.
+    h.windows->OnDpiChanged(96, n);
+    const RECT back = WindowRect(main);
+    EXPECT_EQ(back.bottom, n.bottom);
+    EXPECT_EQ(back.right - back.left, 420);
+    EXPECT_EQ(WindowRect(h.windows->BalloonWindow()).right, back.right);
+}
+
 TEST(Balloon, IgnoresCloseRequests) {
     Harness h;
     ASSERT_TRUE(h.Create());

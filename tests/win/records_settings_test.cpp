@@ -184,19 +184,6 @@ TEST_F(SettingsTest, AnUnknownWindowPlaceWritesTheRecordsPlace) {
     EXPECT_EQ(GetDword(SettingsKey, u"WindowTop"), 5u);
 }
 
-TEST_F(SettingsTest, TheWindowPortReadsARealWindowsPlace) {
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 123, 45, 420, 350,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    Save(Settings{}, 0, WindowRectOf(window));
-    DestroyWindow(window);
-    EXPECT_EQ(GetDword(SettingsKey, u"WindowLeft"), 123u);
-    EXPECT_EQ(GetDword(SettingsKey, u"WindowTop"), 45u);
-    // A window that is gone: the record's place.
-    Save(Settings{}, 0, WindowRectOf(window));
-    EXPECT_EQ(GetDword(SettingsKey, u"WindowLeft"), 0u);
-}
-
 TEST_F(SettingsTest, ALogThatCannotBeCreatedIsReportedAndTheSettingsStillWritten) {
     // No lasting key can be created under a volatile one.
     MakeKey(u"Software\\Torvenal\\Yomitoki\\CurrentVersion", true);

@@ -1,7 +1,7 @@
 """Icons: 130 her face (the program's icon), 134 reading (face and an open
 book, full colour), 135 idle (the same, calm and faded).
 
-The large sizes crop the full figure to her head and shoulders; 16 and 24
+The large sizes crop the full figure to her head and shoulders; 16, 20 and 24
 pixels use a separate, simpler drawing on a 16-unit grid so that the eyes
 and hair stay readable instead of blurring into a smudge."""
 
@@ -12,8 +12,10 @@ from .figure import Pose
 from .paint import Painter, circle_d, ellipse_d
 from .svg import Doc, el, group
 
-SIZES = (16, 24, 32, 48, 256)
-SIMPLE_SIZES = (16, 24)
+# The system's small and large icon sizes at 100, 125, 150 and 200 % display scale
+# (16/32, 20/40, 24/48, 32/64), and 256 for the shell's large views.
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+SIMPLE_SIZES = (16, 20, 24)
 ICONS = {
     130: {"expression": "face", "book": False, "saturation": 1.0},
     134: {"expression": "reading", "book": True, "saturation": 1.0},
@@ -29,7 +31,7 @@ VIEW = (33.0, 31.0, 126.0, 126.0)
 
 
 def _line_weight(size):
-    return {32: 2.3, 48: 1.7}.get(size, 1.15)
+    return {32: 2.3, 40: 2.0, 48: 1.7, 64: 1.5}.get(size, 1.15)
 
 
 def detailed_svg(edition, icon_id, size):

@@ -83,8 +83,9 @@ def close_gaps(image, colour, max_gap=3):
     return len(filled)
 
 
-def check_pose(image, name):
-    """Problems of a pose picture, as a list of texts (empty when fine)."""
+def check_pose(image, name, scale=1):
+    """Problems of a pose picture drawn at scale (1 or 2), as a list of texts
+    (empty when fine)."""
     w, h = image.width, image.height
     a = image.data[3::4]
     problems = []
@@ -97,9 +98,9 @@ def check_pose(image, name):
             problems.append(f"{name}: touches a side edge at y={y}")
             break
     bottom = sum(1 for x in range(w) if a[(h - 1) * w + x] == 255)
-    if bottom < 20:
+    if bottom < 20 * scale:
         problems.append(f"{name}: only {bottom} opaque pixels on the bottom row (feet should stand there)")
-    problems += interior_seams(image, name)
+    problems += interior_seams(image, name, reach=4 * scale)
     return problems
 
 
