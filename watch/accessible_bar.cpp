@@ -172,7 +172,8 @@ bool ReadBarValue(AccessibleTree& tree, ElementRef bar, CurrentArticle& article)
 }  // namespace
 
 bool ScanAccessibleBars(WindowTree& windows, AccessibleTree& tree, MonotonicClock& clock,
-                        AccessibleBarState& state, CurrentArticle& article) {
+                        AccessibleBarState& state, CurrentArticle& article, std::uint64_t budgetMs,
+                        AccessibleSearchFigures* figures) {
     if (state.bar != 0) {
         if (ReadAddressBar(tree, state.bar, article)) {
             return true;
@@ -185,10 +186,11 @@ bool ScanAccessibleBars(WindowTree& windows, AccessibleTree& tree, MonotonicCloc
     }
     state.searched = true;
     state.lastSearchMs = now;
-    BarSearch search(windows, tree, clock, article, now + state.budgetMs);
+    BarSearch search(windows, tree, clock, article, now + budgetMs);
     windows.VisitTopLevel(search);
-    state.lastSearchElements = search.elements();
-    state.lastSearchTimedOut = search.stopped();
+    if (figures != nullptr) {
+        *figures = {search.elements(), search.stopped()};
+    }
     state.bar = tree.Keep(search.hit());
     return state.bar != 0;
 }

@@ -85,11 +85,13 @@ struct AccessibleBarState {
     ElementRef bar = 0;  // the bar of the last hit, 0 for none
     bool searched = false;
     std::uint64_t lastSearchMs = 0;
-    // The time one search may take; the benchmark lifts it to measure a whole search.
-    std::uint64_t budgetMs = kAccessibleBudgetMs;
-    // Figures of the last search, for the benchmark and the tests.
-    std::size_t lastSearchElements = 0;
-    bool lastSearchTimedOut = false;
+};
+
+// How a search went: the elements it described, and whether its time or element limit
+// stopped it before it had looked everywhere.
+struct AccessibleSearchFigures {
+    std::size_t elements = 0;
+    bool stopped = false;
 };
 
 // Reads an address bar the way the sample wants: a bar with keyboard focus is being typed
@@ -98,9 +100,10 @@ struct AccessibleBarState {
 bool ReadAddressBar(AccessibleTree& tree, ElementRef bar, CurrentArticle& article);
 
 // The sample source: re-reads the remembered bar while it hits; after a miss, searches the
-// browsers' windows front to back (at most once per kSearchIntervalMs, within
-// kAccessibleBudgetMs and kMaxSearchElements, never into a document or a tab strip) and
-// remembers the bar
-// that hits.
+// browsers' windows front to back (at most once per kSearchIntervalMs, within budgetMs and
+// kMaxSearchElements, never into a document or a tab strip) and remembers the bar that
+// hits. A search that ran leaves its figures in *figures when it is given.
 bool ScanAccessibleBars(WindowTree& windows, AccessibleTree& tree, MonotonicClock& clock,
-                        AccessibleBarState& state, CurrentArticle& article);
+                        AccessibleBarState& state, CurrentArticle& article,
+                        std::uint64_t budgetMs = kAccessibleBudgetMs,
+                        AccessibleSearchFigures* figures = nullptr);

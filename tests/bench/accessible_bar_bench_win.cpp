@@ -114,15 +114,16 @@ Figures Measure(HWND textWindow, int reps) {
     MsaaTree tree;
     AccessibleBarState state;
     Figures f;
-    f.firstHit = ScanAccessibleBars(windows, tree, clock, state, article);
-    f.firstTimedOut = state.lastSearchTimedOut;
-    f.elements = state.lastSearchElements;
+    AccessibleSearchFigures first;
+    f.firstHit =
+        ScanAccessibleBars(windows, tree, clock, state, article, kAccessibleBudgetMs, &first);
+    f.firstTimedOut = first.stopped;
+    f.elements = first.elements;
     if (!f.firstHit) {
         // The budget was spent first (marshalling under load): search again without it, so
         // that the cached read has its bar.
         state = AccessibleBarState{};
-        state.budgetMs = kWholeSearchMs;
-        ScanAccessibleBars(windows, tree, clock, state, article);
+        ScanAccessibleBars(windows, tree, clock, state, article, kWholeSearchMs);
     }
     f.allHit = state.bar != 0;
     wchar_t text[kControlTextRoom];
@@ -139,8 +140,9 @@ Figures Measure(HWND textWindow, int reps) {
         10, 5,
         [&] {
             AccessibleBarState fresh;  // the throttle and the budget set aside
-            fresh.budgetMs = kWholeSearchMs;
-            f.allHit = ScanAccessibleBars(windows, searching, clock, fresh, article) && f.allHit;
+            f.allHit =
+                ScanAccessibleBars(windows, searching, clock, fresh, article, kWholeSearchMs) &&
+                f.allHit;
         },
         getText);
     return f;

@@ -150,7 +150,11 @@ struct AccessibleBars : ::testing::Test {
         tree.roots.push_back(root);
         return bar;
     }
-    bool Scan() { return ScanAccessibleBars(windows, tree, clock, state, article); }
+    AccessibleSearchFigures figures;
+    std::uint64_t budgetMs = kAccessibleBudgetMs;
+    bool Scan() {
+        return ScanAccessibleBars(windows, tree, clock, state, article, budgetMs, &figures);
+    }
     std::u16string Article() const { return article.c_str(); }
 };
 
@@ -232,7 +236,7 @@ TEST_F(AccessibleBars, TheTabStripIsPassedOverWhole) {
     EXPECT_TRUE(Scan());
     EXPECT_EQ(state.bar, bar);
     EXPECT_EQ(Article(), u"Foo");
-    EXPECT_LT(state.lastSearchElements, 20u);
+    EXPECT_LT(figures.elements, 20u);
 }
 
 TEST_F(AccessibleBars, ABarShowingAnotherSiteEndsThatWindowAndTheNextWindowHits) {
@@ -339,7 +343,7 @@ TEST_F(AccessibleBars, NoWindowsOrNoRootMissQuietly) {
     tree.roots.push_back(0);
     clock.ms += 1000;
     EXPECT_FALSE(Scan());
-    EXPECT_EQ(state.lastSearchElements, 0u);
+    EXPECT_EQ(figures.elements, 0u);
 }
 
 // ---- The bounds ----
@@ -356,12 +360,12 @@ TEST_F(AccessibleBars, ASlowTreeIsGivenUpAtTheDeadline) {
     tree.msPerDescribe = 1;
     const std::uint64_t start = clock.ms;
     EXPECT_FALSE(Scan());
-    EXPECT_TRUE(state.lastSearchTimedOut);
+    EXPECT_TRUE(figures.stopped);
     EXPECT_LE(clock.ms - start, kAccessibleBudgetMs + 1);
     // A larger budget reaches the bar.
     state.bar = 0;
     state.searched = false;
-    state.budgetMs = 1000;
+    budgetMs = 1000;
     EXPECT_TRUE(Scan());
     EXPECT_EQ(Article(), u"Late");
     state = AccessibleBarState{};
@@ -369,7 +373,7 @@ TEST_F(AccessibleBars, ASlowTreeIsGivenUpAtTheDeadline) {
     tree.msPerDescribe = 0;
     clock.ms += kSearchIntervalMs;
     EXPECT_TRUE(Scan());
-    EXPECT_FALSE(state.lastSearchTimedOut);
+    EXPECT_FALSE(figures.stopped);
     EXPECT_EQ(Article(), u"Late");
 }
 
@@ -389,8 +393,8 @@ TEST_F(AccessibleBars, AHugeTreeIsCutAtTheElementBudget) {
     windows.classes.push_back(u"Chrome_WidgetWin_1");
     tree.roots.push_back(root);
     EXPECT_FALSE(Scan());
-    EXPECT_EQ(state.lastSearchElements, kMaxSearchElements);
-    EXPECT_TRUE(state.lastSearchTimedOut);
+    EXPECT_EQ(figures.elements, kMaxSearchElements);
+    EXPECT_TRUE(figures.stopped);
 }
 
 TEST_F(AccessibleBars, DepthAndChildCountsAreBounded) {
@@ -410,7 +414,7 @@ TEST_F(AccessibleBars, DepthAndChildCountsAreBounded) {
     windows.classes.push_back(u"Chrome_WidgetWin_1");
     tree.roots.push_back(root);
     EXPECT_FALSE(Scan());
-    EXPECT_FALSE(state.lastSearchTimedOut);
+    EXPECT_FALSE(figures.stopped);
 }
 
 // ---- The reader off the tick's thread ----

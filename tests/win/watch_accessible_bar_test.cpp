@@ -42,7 +42,11 @@ struct AccessibleDesk : ::testing::Test {
         served.push_back(w);
         return w;
     }
-    bool Scan() { return ScanAccessibleBars(windows, msaa, clock, state, article); }
+    AccessibleSearchFigures figures;
+    std::uint64_t budgetMs = kAccessibleBudgetMs;
+    bool Scan() {
+        return ScanAccessibleBars(windows, msaa, clock, state, article, budgetMs, &figures);
+    }
     std::u16string Article() const { return article.c_str(); }
 };
 
@@ -75,7 +79,7 @@ TEST_F(AccessibleDesk, AChromiumWindowsBarIsFoundReadAndRemembered) {
     ASSERT_TRUE(Scan());
     EXPECT_EQ(Article(), u"Foo");
     EXPECT_NE(state.bar, 0u);
-    const std::size_t searched = state.lastSearchElements;
+    const std::size_t searched = figures.elements;
     EXPECT_GT(searched, 3u);
     // The remembered bar is read alone, and follows the address.
     tree.bar->SetValue(L"https://ja.wikipedia.org/wiki/Bar");
@@ -110,7 +114,7 @@ TEST_F(AccessibleDesk, OtherClassesAreNotAsked) {
     TestBrowserTree tree(L"ja.wikipedia.org/wiki/Foo");
     ASSERT_NE(Serve(L"Chrome_WidgetWin_2", tree.root), nullptr);
     EXPECT_FALSE(Scan());
-    EXPECT_EQ(state.lastSearchElements, 0u);
+    EXPECT_EQ(figures.elements, 0u);
 }
 
 TEST_F(AccessibleDesk, ASlowTreeMissesWithinTheBound) {
@@ -126,7 +130,7 @@ TEST_F(AccessibleDesk, ASlowTreeMissesWithinTheBound) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();
-    EXPECT_TRUE(state.lastSearchTimedOut);
+    EXPECT_TRUE(figures.stopped);
     // The budget, plus the slow call begun before it ran out, plus the machine's slack.
     EXPECT_LT(ms, static_cast<long long>(kAccessibleBudgetMs) + 60);
     // A second sample within the second does not search again.
