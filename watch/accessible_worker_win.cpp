@@ -81,7 +81,7 @@ void AccessibleWorker::Stop() {
     }
 }
 
-void AccessibleWorker::Run(std::shared_ptr<Shared> shared) {
+void AccessibleWorker::Run(const std::shared_ptr<Shared>& shared) {
     Shared& s = *shared;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (SUCCEEDED(com)) {

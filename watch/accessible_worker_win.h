@@ -45,7 +45,9 @@ class AccessibleWorker final : public AccessibleReader {
 
   private:
     struct Shared;
-    static void Run(std::shared_ptr<Shared> shared);
+    // The worker's body; shared refers to the thread's own copy of the pointer, which keeps
+    // the state alive for as long as the thread runs, even after the worker is abandoned.
+    static void Run(const std::shared_ptr<Shared>& shared);
 
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
