@@ -31,47 +31,74 @@ std::u16string Win32HelperFiles::ProfileRoot() {
     return {};
 }
 
+namespace {
+
+// The folder above path (which ends with a separator), with its separator; empty at the
+// top.
+std::wstring ParentFolder(const std::wstring& path) {
+    const std::size_t last = path.find_last_of(L'\\', path.size() >= 2 ? path.size() - 2 : 0);
+    return last == std::wstring::npos || last < 3 ? std::wstring() : path.substr(0, last + 1);
+}
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+void Win32HelperFiles::ProbeRoot(const std::u16string& root) {
+    m_probedRoot.clear();
+    m_rootFound = false;
+    m_folders.clear();
+    // Watched before it is listed, so that a change made meanwhile is seen next time.
+    std::wstring folder(AsWide(root));
+    m_watch.reset(
+        ::FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME));
+    if (!m_watch && IsMissing(::GetLastError())) {
+        // No root: the deepest folder above it that exists is watched instead, so that the
+        // root is looked for again only when folders come or go there.
+        for (folder = ParentFolder(folder); !folder.empty() && !m_watch;
+             folder = ParentFolder(folder)) {
+            m_watch.reset(
+                ::FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME));
+            if (!m_watch && !IsMissing(::GetLastError())) {
+                break;
+            }
+        }
+        if (m_watch) {
+            m_probedRoot = root;
+        }
+        return;
+    }
+    const std::wstring pattern = std::wstring(AsWide(root)) + L"*";
+    WIN32_FIND_DATAW entry;
+    UniqueFindHandle find(::FindFirstFileW(pattern.c_str(), &entry));
+    if (!find) {
+        m_watch.reset();
+        return;
+    }
+    do {
+        const std::wstring_view name(entry.cFileName);
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." &&
+            name != L"..") {
+            m_folders.emplace_back(AsU16(name));
+        }
+    } while (::FindNextFileW(find.get(), &entry));
+    m_rootFound = true;
+    // Without a watch (the system refused one) the root is listed every time.
+    if (m_watch) {
+        m_probedRoot = root;
+    }
+}
+
 bool Win32HelperFiles::ListFolders(const std::u16string& root, FolderVisitor& visitor) {
-    const bool unchanged = m_rootChanges && root == m_listedRoot &&
-                           ::WaitForSingleObject(m_rootChanges.get(), 0) == WAIT_TIMEOUT;
+    const bool unchanged =
+        m_watch && root == m_probedRoot && ::WaitForSingleObject(m_watch.get(), 0) == WAIT_TIMEOUT;
     if (!unchanged) {
-        // Armed before the listing, so that a change made while it runs is seen next time.
-        if (m_rootChanges && root == m_listedRoot) {
-            if (!::FindNextChangeNotification(m_rootChanges.get())) {
-                m_rootChanges.reset();
-            }
-        } else {
-            const HANDLE watch = ::FindFirstChangeNotificationW(AsWide(root.c_str()), FALSE,
-                                                                FILE_NOTIFY_CHANGE_DIR_NAME);
-            const DWORD error = ::GetLastError();
-            m_rootChanges.reset(watch);
-            if (!m_rootChanges &&
-                (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
-                m_listedRoot.clear();
-                m_folders.clear();
-                return false;  // no profile root: nothing to list either
-            }
-        }
-        m_listedRoot.clear();
-        m_folders.clear();
-        const std::wstring pattern = std::wstring(AsWide(root)) + L"*";
-        WIN32_FIND_DATAW entry;
-        UniqueFindHandle find(::FindFirstFileW(pattern.c_str(), &entry));
-        if (!find) {
-            m_rootChanges.reset();
-            return false;
-        }
-        do {
-            const std::wstring_view name(entry.cFileName);
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." &&
-                name != L"..") {
-                m_folders.emplace_back(AsU16(name));
-            }
-        } while (::FindNextFileW(find.get(), &entry));
-        // Without a watch (the system refused one) the root is listed every time.
-        if (m_rootChanges) {
-            m_listedRoot = root;
-        }
+        ProbeRoot(root);
+    }
+    if (!m_rootFound) {
+        return false;
     }
     for (const std::u16string& folder : m_folders) {
         if (!visitor.Visit(folder)) {

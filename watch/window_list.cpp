@@ -53,17 +53,19 @@ std::size_t WindowList::ClassName(WindowRef window, char16_t* buffer, std::size_
     if (room == 0) {
         return 0;
     }
+    // Visitors ask for the name of the window just visited; any other goes to the desktop
+    // (which knows the listed windows too), or is looked up in a list without one.
     std::size_t i = m_visiting;
     if (i >= m_windows.size() || m_windows[i] != window) {
-        i = static_cast<std::size_t>(std::find(m_windows.begin(), m_windows.end(), window) -
-                                     m_windows.begin());
-    }
-    if (i == m_windows.size()) {
         if (m_desktop != nullptr) {
             return m_desktop->ClassName(window, buffer, room);
         }
-        buffer[0] = u'\0';
-        return 0;
+        i = static_cast<std::size_t>(std::find(m_windows.begin(), m_windows.end(), window) -
+                                     m_windows.begin());
+        if (i == m_windows.size()) {
+            buffer[0] = u'\0';
+            return 0;
+        }
     }
     const std::u16string_view name = ClassAt(i);
     const std::size_t n = std::min(name.size(), room - 1);

@@ -161,16 +161,26 @@ TEST_F(ProfileRoot, TwoProfilesShareTheMarker) {
     EXPECT_FALSE(watch.ScanFirefoxProfiles(article));
 }
 
-TEST_F(ProfileRoot, AProfileMadeAfterTheRootWasListedIsFound) {
-    EXPECT_FALSE(watch.ScanFirefoxProfiles(article));  // listed empty, and watched
-    const std::wstring path = Write(L"late.default", u"1|http://ja.wikipedia.org/wiki/Late");
-    // The system tells of the new folder (Windows at once, Wine a moment later).
-    bool found = false;
-    for (int sample = 0; sample < 40 && !found; ++sample) {
-        found = watch.ScanFirefoxProfiles(article);
-        Sleep(found ? 0 : 50);
+TEST_F(ProfileRoot, ARootAndAProfileMadeAfterTheyWereLookedForAreFound) {
+    // The system tells of a new folder (Windows at once, Wine a moment later).
+    auto foundWithin = [&](int samples) {
+        for (int sample = 0; sample < samples; ++sample) {
+            if (watch.ScanFirefoxProfiles(article)) {
+                return true;
+            }
+            Sleep(50);
+        }
+        return false;
+    };
+    RemoveTree(appData + L"\\Mozilla");
+    EXPECT_FALSE(watch.ScanFirefoxProfiles(article));  // no root: the folder above is watched
+    for (const std::wstring& dir :
+         {appData + L"\\Mozilla", appData + L"\\Mozilla\\Firefox", root}) {
+        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
     }
-    EXPECT_TRUE(found);
+    EXPECT_FALSE(foundWithin(10));  // found, listed empty, and watched
+    const std::wstring path = Write(L"late.default", u"1|http://ja.wikipedia.org/wiki/Late");
+    EXPECT_TRUE(foundWithin(40));
     EXPECT_EQ(Remembered(), path);
 }
 
