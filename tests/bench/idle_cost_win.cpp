@@ -15,7 +15,7 @@
 
 #include "tests/bench/browser_desk_win.h"
 #include "tests/e2e/desk_win.h"
-#include "tests/win/unix_process_win.h"
+#include "tests/bench/unix_process_win.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "character/talk_tables.h"
 #include "tests/win/character_fixture_win.h"
-#include "tests/win/process_resources_win.h"
+#include "tests/bench/process_resources_win.h"
 
 namespace {
 

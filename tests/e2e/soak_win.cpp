@@ -10,8 +10,8 @@
 #include <cstdlib>
 
 #include "tests/e2e/desk_win.h"
-#include "tests/win/process_resources_win.h"
-#include "tests/win/unix_process_win.h"
+#include "tests/bench/process_resources_win.h"
+#include "tests/bench/unix_process_win.h"
 
 namespace {
 
