@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -22,6 +23,7 @@ struct AccessibleWorker::Shared {
     UniqueHandle ended{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     bool busy = false;  // a pass is under way
     AccessibleVerdict verdict;
+    std::function<void()> leavingApartment;  // set before the thread starts
 };
 
 AccessibleWorker::AccessibleWorker() : m_shared(std::make_shared<Shared>()) {}
@@ -49,6 +51,13 @@ void AccessibleWorker::Request(WindowList windows) {
             std::lock_guard<std::mutex> lock(m_shared->mutex);
             m_shared->request.reset();
         }
+    }
+}
+
+void AccessibleWorker::OnLeavingApartment(std::function<void()> call) {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    if (!m_started) {
+        m_shared->leavingApartment = std::move(call);
     }
 }
 
@@ -113,6 +122,9 @@ void AccessibleWorker::Run(const std::shared_ptr<Shared>& shared) {
                 s.verdict = verdict;
                 s.busy = false;
             }
+        }
+        if (s.leavingApartment) {
+            s.leavingApartment();
         }
         CoUninitialize();
     }

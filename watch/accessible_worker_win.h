@@ -16,6 +16,7 @@
 // moment to do so; a worker still stuck in a call is left behind, holding only its own
 // objects in its own apartment, and ends with the process.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -40,6 +41,9 @@ class AccessibleWorker final : public AccessibleReader {
     // Ends the worker (later requests are dropped). Returns when it has ended, or after
     // kWorkerStopWaitMs with the worker left behind.
     void Stop();
+    // Tests: call is made on the worker's thread after it has let go of every object and
+    // just before it leaves its apartment. Only before the thread starts.
+    void OnLeavingApartment(std::function<void()> call);
     // Whether the thread has ever started (tests and the benchmark).
     bool started() const { return m_started; }
 
