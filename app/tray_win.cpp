@@ -75,4 +75,6 @@ void TrayIcon::Show(bool viewing, std::u16string_view tip) {
 void TrayIcon::Remove() {
     NOTIFYICONDATAW data = Record(m_owner, 0, nullptr, u"");
     Shell_NotifyIconW(NIM_DELETE, &data);
+    m_shownIcon = nullptr;
+    m_shownTip.clear();
 }

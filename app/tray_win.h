@@ -27,6 +27,8 @@ class TrayIcon {
     // nothing when neither does (the shell redraws the icon and its tip for every change).
     void Show(bool viewing, std::u16string_view tip);
     void Remove();
+    // Whether the icon is in the notification area, as far as the shell has said.
+    bool Shown() const { return m_shownIcon != nullptr; }
     // True for the message a restarted taskbar broadcasts.
     bool IsTaskbarCreated(UINT message) const {
         return message != 0 && message == m_taskbarCreated;

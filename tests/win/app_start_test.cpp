@@ -81,6 +81,8 @@ TEST(AppStart, ABalloonThatCannotBeCreatedLeavesNothingRunning) {
 
     EXPECT_EQ(boxes, std::vector<std::wstring>{L"子ウィンドウの生成に失敗しました。"});
     EXPECT_TRUE(quietDuringBox);
+    // Windows keeps a destroyed window's icon until the pointer passes over it.
+    EXPECT_FALSE(app.tray.Shown());
     EXPECT_EQ(app.SecondsRunning, 0u);
     UnregisterClassW(L"ytm_tan_ee_child", GetModuleHandleW(nullptr));
 }
