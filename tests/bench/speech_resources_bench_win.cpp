@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "character/talk_tables.h"
-#include "tests/win/character_fixture_win.h"
 #include "tests/bench/process_resources_win.h"
+#include "tests/win/character_fixture_win.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/e2e/desk_win.h"
 #include "tests/bench/process_resources_win.h"
 #include "tests/bench/unix_process_win.h"
+#include "tests/e2e/desk_win.h"
 
 namespace {
 
