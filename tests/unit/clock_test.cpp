@@ -1,13 +1,184 @@
-#include "clock/notifications.h"
-
+// The one-second tick: counting, the status texts, the sample order, and what the character
+// says on its own inside it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "clock/notifications.h"
+#include "clock/viewing_clock.h"
+
 namespace {
+// The world around the clock: scripted samples, and a record of what the tick did.
+struct FakePorts : ClockPorts {
+    std::deque<bool> samples;  // one per tick; a miss when empty
+    bool cachedReader = false;
+    std::vector<std::string> calls;
+    std::vector<std::u16string> tips;
+    std::vector<TrayIconKind> icons;
+    std::vector<std::u16string> sibling;
+    std::vector<std::u16string> ranked;
+    LocalTime now{2026, 12, 6, 10, 30, 15};
+
+    bool RereadRememberedHelperFile() override { return Record("helper"), false; }
+    bool RecheckCachedReader() override { return Record("cached"), false; }
+    bool ScanFirefoxProfiles() override { return Record("profiles"), false; }
+    bool ScanBrowsers() override {
+        Record("browsers");
+        bool hit = !samples.empty() && samples.front();
+        if (!samples.empty())
+            samples.pop_front();
+        return hit;
+    }
+    bool ScanAccessibleBrowsers() override { return Record("accessible"), false; }
+    void ModifyTray(std::u16string_view tip, TrayIconKind icon) override {
+        tips.emplace_back(tip);
+        icons.push_back(icon);
+    }
+    void TellSibling(std::u16string_view text) override { sibling.emplace_back(text); }
+    void AddRankingSecond(const char16_t* article) override { ranked.emplace_back(article); }
+    void WriteTodayTotal() override { Record("log"); }
+    LocalTime Now() override { return Record("now"), now; }
+    void Record(const char* what) { calls.emplace_back(what); }
+};
+
+struct FakeNotifications : ClockNotifications {
+    std::vector<std::string> calls;
+    bool speakNotice = false;
+    std::vector<uint32_t> todayAtDayCheck;
+    ViewingClock* clock = nullptr;
+    int dayOfCurrentDate = 6;
+
+    void CheckElapsedTalk() override { calls.emplace_back("elapsed"); }
+    bool CheckViewingEnd() override { return calls.emplace_back("end"), speakNotice; }
+    void CheckDayChange(const LocalTime& now) override {
+        calls.emplace_back("day");
+        todayAtDayCheck.push_back(clock->TodaySeconds);
+        if (now.day != dayOfCurrentDate) {  // what the real check does to the clock
+            dayOfCurrentDate = now.day;
+            clock->TodaySeconds = 0;
+        }
+    }
+    void CheckHourlyChime(const LocalTime&) override { calls.emplace_back("chime"); }
+    void CheckAlarms(const LocalTime&) override { calls.emplace_back("alarms"); }
+};
+
+struct ClockRun : ::testing::Test {
+    ViewingClock clock;
+    SpeechState speech;
+    Settings settings;
+    CurrentArticle article;
+    FakePorts ports;
+    FakeNotifications notes;
+
+    void SetUp() override { notes.clock = &clock; }
+    void Tick() {
+        ClockContext ctx{clock, speech, settings, article, u"ひなた", ports, notes};
+        ClockTick(ctx);
+    }
+    void Ticks(std::initializer_list<bool> samples) {
+        for (bool s : samples) {
+            ports.samples.push_back(s);
+            Tick();
+        }
+    }
+};
+
+TEST(StatusTexts, AreFormattedAsShown) {
+    EXPECT_EQ(ViewingText(u"ひなた", 3723, 62),
+              u"ヨミトキ[ひなた]  閲覧中(本日合計 1:02:03 連続 0:01:02)");
+    EXPECT_EQ(WatchingText(u"ひなた", 0, 2),
+              u"ヨミトキ[ひなた]  監視中(本日合計 0:00:00 直前 0:00:02)");
+    EXPECT_EQ(WaitingText(u"", 359999), u"ヨミトキ[]  待機中(本日合計99:59:59)");
+    EXPECT_EQ(SiblingStatusText(360000, 4294967295u), u"YMT 本日[100:00:00] 連続[1193046:28:15]");
+}
+
+TEST_F(ClockRun, TwoHitsThenFiveMissesCountTwoSecondsAndEndTheStretch) {
+    Ticks({true, false, false, true, true, false, false, false, false});  // a gap within the grace
+    EXPECT_EQ(clock.TodaySeconds, 3u);
+    EXPECT_EQ(clock.ContinuousSeconds, 3u);  // not ended yet: the fifth miss ends it
+    EXPECT_EQ(std::count(notes.calls.begin(), notes.calls.end(), "end"), 0);
+    Ticks({false});
+    EXPECT_EQ(clock.ContinuousSeconds, 0u);
+    EXPECT_EQ(ports.tips.back(), u"ヨミトキ[ひなた]  監視中(本日合計 0:00:03 直前 0:00:03)");
+    EXPECT_EQ(ports.icons.back(), TrayIconKind::Idle);
+    EXPECT_EQ(ports.sibling.front(), u"YMT 本日[ 0:00:01] 連続[ 0:00:01]");
+    EXPECT_EQ(ports.sibling.back(), u"");
+}
+
+TEST_F(ClockRun, ASpokenNoticeKeepsTheStretchUntilItEndsAndReadingAgainCutsItShort) {
+    notes.speakNotice = true;
+    Ticks({true, false, false, false, false, false});
+    EXPECT_EQ(clock.ContinuousSeconds, 1u);
+    speech.ActiveSpeechTimer = IDT_FINISHNOTICE;
+    speech.SpeechLength = speech.SpeechStep = 400;
+    Ticks({true, true});
+    EXPECT_EQ(speech.SpeechStep, 30u);  // sent to its fade-out
+    EXPECT_EQ(clock.ContinuousSeconds, 2u);
+    FinishNoticeEnded(clock);  // reading resumed: the stretch goes on
+    EXPECT_EQ(clock.ContinuousSeconds, 2u);
+    speech.ActiveSpeechTimer = IDT_ELAPSED;  // only the notice is cut short
+    speech.SpeechStep = 200;
+    Ticks({true});
+    EXPECT_EQ(speech.SpeechStep, 200u);
+    Ticks({false, false, false, false, false});
+    FinishNoticeEnded(clock);
+    EXPECT_EQ(clock.ContinuousSeconds, 0u);
+}
+
+TEST_F(ClockRun, SecondsSaturateAndTheSecondOfTheDayChangeBelongsToTheOldDay) {
+    clock.TodaySeconds = clock.ContinuousSeconds = 4294967294u;
+    Ticks({true, true, true});
+    EXPECT_EQ(clock.TodaySeconds, 4294967295u);
+    EXPECT_EQ(clock.ContinuousSeconds, 4294967295u);
+    clock.TodaySeconds = 100;
+    ports.now = {2026, 12, 7, 0, 0, 0};
+    Tick();  // counts the second of the last sample, then the day changes
+    EXPECT_EQ(notes.todayAtDayCheck.back(), 101u);
+    EXPECT_EQ(clock.TodaySeconds, 0u);
+}
+
+TEST_F(ClockRun, StepsRunInTheirOrderAndSamplingStopsAtTheFirstHit) {
+    Ticks({true});
+    notes.calls.clear();
+    ports.calls.clear();
+    Ticks({false, false, false, false, false});
+    EXPECT_EQ(notes.calls[0], "elapsed");
+    EXPECT_EQ(std::vector<std::string>(ports.calls.begin(), ports.calls.begin() + 6),
+              (std::vector<std::string>{"helper", "cached", "profiles", "browsers", "accessible",
+                                        "now"}));
+    EXPECT_EQ(std::vector<std::string>(notes.calls.end() - 4, notes.calls.end()),
+              (std::vector<std::string>{"end", "day", "chime", "alarms"}));
+    struct CachedHit : FakePorts {
+        bool RecheckCachedReader() override { return Record("cached"), true; }
+    } hitting;
+    ClockContext ctx{clock, speech, settings, article, u"", hitting, notes};
+    ClockTick(ctx);
+    EXPECT_EQ(hitting.calls, (std::vector<std::string>{"helper", "cached", "now"}));
+    EXPECT_EQ(clock.WatchCountdown, kWatchGrace);
+}
+
+TEST_F(ClockRun, TheDaysTotalReachesTheLogEveryMinuteAndSettingsDecideTrayAndRanking) {
+    clock.TodaySeconds = 58;
+    Ticks({true, true, true});  // counts 59 and 60
+    EXPECT_EQ(std::count(ports.calls.begin(), ports.calls.end(), "log"), 1);
+    settings.NoTaskbarIcon = true;
+    settings.HistryEnabled = true;
+    ports.tips.clear();
+    article.text[0] = u'猫';
+    Ticks({true, true});
+    EXPECT_TRUE(ports.tips.empty());
+    EXPECT_EQ(ports.ranked, (std::vector<std::u16string>{u"猫", u"猫"}));
+    settings.HistryEnabled = false;
+    Ticks({true});
+    article.text[0] = u'\0';  // no article: nothing ranked
+    settings.HistryEnabled = true;
+    Ticks({true});
+    EXPECT_EQ(ports.ranked.size(), 2u);
+}
 
 struct FakeWindow : TimerPort {
     std::vector<uint32_t> started, stopped;
@@ -189,19 +360,9 @@ TEST_F(Notify, AnAlarmWhoseMinutePassesDuringASpeechWaitsForTheNextDay) {
 
 // The save at the change of day may show a box whose loop delivers further ticks.
 TEST_F(Notify, TheDayChangeAtMidnightSavesOnceBeforeTheChimeWhateverRunsInsideTheSave) {
-    struct Ports : ClockPorts {
-        LocalTime now{2026, 12, 7, 0, 0, 0};
-        bool RereadRememberedHelperFile() override { return false; }
-        bool RecheckCachedReader() override { return false; }
-        bool ScanFirefoxProfiles() override { return false; }
-        bool ScanBrowsers() override { return true; }
-        bool ScanAccessibleBrowsers() override { return false; }
-        void ModifyTray(std::u16string_view, TrayIconKind) override {}
-        void TellSibling(std::u16string_view) override {}
-        void AddRankingSecond(const char16_t*) override {}
-        void WriteTodayTotal() override {}
-        LocalTime Now() override { return now; }
-    } ports;
+    FakePorts ports;
+    ports.now = {2026, 12, 7, 0, 0, 0};
+    ports.samples = {true};
     settings.NotifyHour = true;
     clock.TodaySeconds = 99;
     clock.WatchCountdown = kWatchGrace;
