@@ -15,7 +15,6 @@ namespace {
 // The world around the clock: scripted samples, and a record of what the tick did.
 struct FakePorts : ClockPorts {
     std::deque<bool> samples;  // one per tick; a miss when empty
-    bool cachedReader = false;
     std::vector<std::string> calls;
     std::vector<std::u16string> tips;
     std::vector<TrayIconKind> icons;
@@ -96,7 +95,7 @@ TEST(StatusTexts, AreFormattedAsShown) {
     EXPECT_EQ(SiblingStatusText(360000, 4294967295u), u"YMT 本日[100:00:00] 連続[1193046:28:15]");
 }
 
-TEST_F(ClockRun, TwoHitsThenFiveMissesCountTwoSecondsAndEndTheStretch) {
+TEST_F(ClockRun, AGapWithinTheGraceContinuesTheStretchAndTheFifthMissEndsIt) {
     Ticks({true, false, false, true, true, false, false, false, false});  // a gap within the grace
     EXPECT_EQ(clock.TodaySeconds, 3u);
     EXPECT_EQ(clock.ContinuousSeconds, 3u);  // not ended yet: the fifth miss ends it
