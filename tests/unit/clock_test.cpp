@@ -327,7 +327,7 @@ TEST_F(Notify, AlarmsWaitForSilenceWithinTheirMinuteAndFireOnce) {
     t.second = 30;
     notes.CheckAlarms(t);
     settings.Alarm1Mes.reset();  // the speech keeps its own text
-    EXPECT_EQ(Said(), u"時間になりましたよ。\r\n" + std::u16string(100000, u'あ'));
+    EXPECT_EQ(Said(), std::u16string(u"時間になりましたよ。\r\n").append(100000, u'あ'));
     EXPECT_FALSE(settings.Alarm1Enable);
     EXPECT_TRUE(settings.Alarm2Enable);
     FinishSpeech();

@@ -157,9 +157,10 @@ TEST(HelperFile, LayoutMarkersAndTheCutAtWhatTheProgramReads) {
                               "9"),
               std::nullopt);  // half a unit
 
-    const std::u16string address = u"https://ja.wikipedia.org/wiki/" + std::u16string(100000, u'x');
+    const std::u16string address =
+        std::u16string(u"https://ja.wikipedia.org/wiki/").append(100000, u'x');
     EXPECT_EQ(BuildHelperFileContent(u'1', address),
-              test::Utf16Le(u"1 " + address.substr(0, kMaxAddressUnits), true));
+              test::Utf16Le(std::u16string(u"1 ").append(address, 0, kMaxAddressUnits), true));
     EXPECT_EQ(2 + 2 * (2 + kMaxAddressUnits), 2 * kHelperReadUnits);
     std::u16string pair(kMaxAddressUnits - 1, u'a');
     EXPECT_EQ(ClipAddress(pair + u"😀tail"), pair);  // a pair is never split
@@ -194,7 +195,7 @@ TEST(HelperProfile, IdentityPrefsFolderNamesAndTheChoice) {
         EXPECT_FALSE(PrefsMapIdentity(pref + other + "\\\"}\");\n", id));
     }
     EXPECT_FALSE(
-        PrefsMapIdentity("user_pref(\"x\", \"moz-extension://" + std::string(kId) + "/\");", id));
+        PrefsMapIdentity(std::string("user_pref(\"x\", \"moz-extension://") + kId + "/\");", id));
 
     EXPECT_TRUE(IsPlainFolderName(u"日本語 abcd1234.default-release"));
     using namespace std::string_view_literals;

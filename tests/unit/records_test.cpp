@@ -42,7 +42,7 @@ TEST(RegistryValues, TextsAreASignAndDigitsClampedTo32Bits) {
     const std::string text = test::Utf16Le(std::u16string(u"ab\0cd", 5)) + "Q";
     EXPECT_EQ(TextFromRegistryData(test::Bytes(text).data(), text.size()), u"ab");
     EXPECT_EQ(TextFromRegistryData(test::Bytes(text).data() + 6, 5), u"cd");  // an odd byte
-    const std::string unaligned = "\xEE" + test::Utf16Le(u"-42");
+    const std::string unaligned = std::string("\xEE").append(test::Utf16Le(u"-42"));
     EXPECT_EQ(
         IntegerFromRegistryData(kRegSz, test::Bytes(unaligned).data() + 1, unaligned.size() - 1, 7),
         -42);

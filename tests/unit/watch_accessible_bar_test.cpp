@@ -181,7 +181,7 @@ TEST_F(AccessibleBars, ValuesTakeChromesPrefixAndALongOneIsCut) {
         tree.At(bar).value = value;
         EXPECT_EQ(ReadAddressBar(tree, bar, article), hit);
     }
-    tree.At(bar).value = u"ja.wikipedia.org/wiki/" + std::u16string(5000, u'x');
+    tree.At(bar).value = std::u16string(u"ja.wikipedia.org/wiki/").append(5000, u'x');
     EXPECT_TRUE(ReadAddressBar(tree, bar, article));
     EXPECT_EQ(Article().size(), kControlTextRoom - 1 - 29);
 }
