@@ -13,67 +13,34 @@
 
 namespace {
 
-struct LayoutRow {
-    int dpi;
-    int width, height, balloonWidth, dragHandleLeft;
-    PixelRect text, clearStrip;
-    PixelPoint heading;
-    int fontHeight;
-};
-
 // Halves round away from zero: 437.5 -> 438, 313.5 -> 314.
-const LayoutRow kLayouts[] = {
-    {96, 420, 350, 245, 256, {28, 60, 209, 237}, {177, 60, 209, 237}, {28, 60}, 12},
-    {120, 525, 438, 306, 320, {35, 75, 261, 296}, {221, 75, 261, 296}, {35, 75}, 15},
-    {144, 630, 525, 368, 384, {42, 90, 314, 356}, {266, 90, 314, 356}, {42, 90}, 18},
-    {168, 735, 613, 429, 448, {49, 105, 366, 415}, {310, 105, 366, 415}, {49, 105}, 21},
-    {192, 840, 700, 490, 512, {56, 120, 418, 474}, {354, 120, 418, 474}, {56, 120}, 24},
-};
-
-TEST(DpiLayout, EveryPlaceAndSizeAtTheCommonScales) {
-    for (const LayoutRow& row : kLayouts) {
-        SCOPED_TRACE(row.dpi);
-        const CharacterLayout l = LayoutForDpi(row.dpi);
-        EXPECT_EQ(l.width, row.width);
-        EXPECT_EQ(l.height, row.height);
-        EXPECT_EQ(l.balloonWidth, row.balloonWidth);
-        EXPECT_EQ(l.dragHandleLeft, row.dragHandleLeft);
-        EXPECT_EQ(l.text, row.text);
-        EXPECT_EQ(l.clearStrip, row.clearStrip);
-        EXPECT_EQ(l.heading, row.heading);
-        EXPECT_EQ(l.fontHeight, row.fontHeight);
-        // Edges are scaled, not sizes: the strip ends exactly where the text does, the drag
-        // handle stays right of the balloon, and the text inside it.
+TEST(DpiLayout, PlacesAndSizesScaleByTheirEdgesAndTheListRowsNeverOverlap) {
+    const CharacterLayout at144 = LayoutForDpi(144);
+    EXPECT_EQ(at144.width, 630);
+    EXPECT_EQ(at144.height, 525);
+    EXPECT_EQ(at144.balloonWidth, 368);
+    EXPECT_EQ(at144.text, (PixelRect{42, 90, 314, 356}));
+    EXPECT_EQ(at144.clearStrip, (PixelRect{266, 90, 314, 356}));
+    EXPECT_EQ(at144.fontHeight, 18);
+    EXPECT_EQ(LayoutForDpi(0), LayoutForDpi(96));  // no DPI told: the 96-DPI layout
+    for (int dpi = 72; dpi <= 288; ++dpi) {
+        const CharacterLayout l = LayoutForDpi(dpi);
+        EXPECT_LE(std::abs(l.width - l.balloonWidth - 175 * dpi / 96), 1) << dpi;
+        EXPECT_EQ(l.balloonWidth, ScaleToDpi(245, dpi)) << dpi;
         EXPECT_EQ(l.clearStrip.right, l.text.right);
         EXPECT_LT(l.text.right, l.balloonWidth);
         EXPECT_GT(l.dragHandleLeft, l.balloonWidth);
-
-        // The command list: rows one above the other never overlap at the font's height.
-        const QuickChoiceList list = MakeQuickChoiceList(row.dpi);
-        const QuickChoiceList base = MakeQuickChoiceList();
-        for (size_t i = 0; i < kQuickChoiceCount; ++i) {
-            EXPECT_EQ(list[i].left, ScaleToDpi(base[i].left, row.dpi));
-            EXPECT_EQ(list[i].top, ScaleToDpi(base[i].top, row.dpi));
+    }
+    for (int dpi : {96, 120, 144, 168, 192}) {  // the list's rows never overlap at the font
+        const QuickChoiceList list = MakeQuickChoiceList(dpi);
+        for (size_t i = 0; i + 1 < kQuickChoiceCount; ++i) {
             for (size_t j = i + 1; j < kQuickChoiceCount; ++j) {
                 if (list[j].left == list[i].left && list[j].top > list[i].top) {
-                    EXPECT_GE(list[j].top - list[i].top, l.fontHeight) << i << " " << j;
+                    EXPECT_GE(list[j].top - list[i].top, LayoutForDpi(dpi).fontHeight) << dpi;
                     break;
                 }
             }
         }
-    }
-    EXPECT_EQ(LayoutForDpi(0), LayoutForDpi(96));  // no DPI told: the 96-DPI layout
-}
-
-TEST(DpiLayout, TheBalloonAndTheCharacterMeetWithoutAGapAtEveryDpi) {
-    // The balloon's columns end where the pose's begin, and together they fill the window,
-    // whatever the rounding of each part alone would give (at 144 DPI the pose alone would
-    // be 262.5 columns).
-    for (int dpi = 72; dpi <= 288; ++dpi) {
-        const CharacterLayout l = LayoutForDpi(dpi);
-        const int pose = l.width - l.balloonWidth;
-        EXPECT_LE(std::abs(pose - 175 * dpi / 96), 1) << dpi;
-        EXPECT_EQ(l.balloonWidth, ScaleToDpi(245, dpi)) << dpi;
     }
 }
 
@@ -87,43 +54,30 @@ const MonitorSpaces kPair[] = {
 
 TEST(StoredPosition, AStoredPositionIsCarriedIntoPhysicalPixelsByItsMonitor) {
     const PixelRect work{0, 0, 1280, 1024};
-    // Stored by the program before it knew display scales: the same place on the screen.
     StartPlacement p = PlaceAtStart(PixelPoint{100, 200}, kSingle144, work, 144);
     EXPECT_EQ(p.topLeft, (PixelPoint{150, 300}));
-    EXPECT_EQ(p.dpi, 144);
     EXPECT_FALSE(p.defaultStored);
-    // The top-right pixel (600 + 419) lies beyond the 853 unaware columns: the default
-    // corner, sized for 150 %, stored as unaware coordinates.
+    // The top-right pixel lies beyond the 853 unaware columns: the default corner.
     p = PlaceAtStart(PixelPoint{600, 0}, kSingle144, work, 144);
     EXPECT_EQ(p.topLeft, (PixelPoint{1280 - 630, 1024 - 525}));
     ASSERT_TRUE(p.defaultStored);
-    EXPECT_EQ(*p.defaultStored, (PixelPoint{433, 333}));  // 650 / 1.5, 499 / 1.5
-    p = PlaceAtStart(std::nullopt, kSingle144, work, 144);
-    EXPECT_EQ(p.topLeft, (PixelPoint{650, 499}));
-    // On the 200 % monitor beside a 100 % primary: carried by that monitor, at its DPI.
+    EXPECT_EQ(*p.defaultStored, (PixelPoint{433, 333}));
     p = PlaceAtStart(PixelPoint{2000, 300}, kPair, {0, 0, 1920, 1040}, 96);
     EXPECT_EQ(p.topLeft, (PixelPoint{1920 + 160, 600}));
     EXPECT_EQ(p.dpi, 192);
     EXPECT_EQ(UnawareTopLeft({2080, 600, 2920, 1300}, kPair, 96), (PixelPoint{2000, 300}));
-    // Straddling the two monitors, the top-right pixel decides.
-    EXPECT_EQ(PlaceAtStart(PixelPoint{1700, 100}, kPair, {}, 96).dpi, 192);
+    EXPECT_EQ(PlaceAtStart(PixelPoint{1700, 100}, kPair, {}, 96).dpi, 192);  // top-right decides
     EXPECT_EQ(PlaceAtStart(PixelPoint{1400, 100}, kPair, {}, 96).dpi, 96);
-}
-
-TEST(StoredPosition, AnUpgradeNeverMovesTheCharacterAndSavesRoundToTheNearestUnawarePixel) {
-    for (int dpi : {96, 120, 144, 168, 192, 240}) {
+    for (int dpi : {120, 144, 192}) {  // there and back never moves the character
         const MonitorSpaces m{{0, 0, 4000, 3000}, {0, 0, 4000 * 96 / dpi, 3000 * 96 / dpi}, dpi};
         for (int u = -50; u <= 600; ++u) {
             const PixelPoint stored{u, 600 - u};
             EXPECT_EQ(PhysicalToUnaware(UnawareToPhysical(stored, m), m), stored) << dpi;
         }
     }
-    // As the system rounds (MulDiv): 301 / 1.5 = 200.67 -> 201, 299 / 1.5 = 199.33 -> 199.
-    EXPECT_EQ(PhysicalToUnaware({301, 299}, kSingle144[0]), (PixelPoint{201, 199}));
-    EXPECT_EQ(ScaleToDpi(-5, 144), -8);  // -7.5: halves away from zero
-    // A window on no monitor keeps a position in the primary's scale.
+    EXPECT_EQ(PhysicalToUnaware({301, 299}, kSingle144[0]), (PixelPoint{201, 199}));  // MulDiv
     EXPECT_EQ(UnawareTopLeft({-3000, -3000, -2370, -2475}, kSingle144, 144),
-              (PixelPoint{-2000, -2000}));
+              (PixelPoint{-2000, -2000}));  // on no monitor: the primary's scale
 }
 
 PixelImage Picture(int width, int height, uint32_t seed) {

@@ -2,183 +2,83 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "tests/support/test_bytes.h"
+
 namespace {
 
-// UTF-16LE bytes of text, with the byte-order mark in front when asked.
-std::vector<uint8_t> Bytes(std::u16string_view text, bool mark = false) {
-    std::vector<uint8_t> bytes;
-    if (mark) {
-        bytes = {0xFF, 0xFE};
-    }
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return bytes;
-}
+using test::Utf16Le;
 
 constexpr char16_t kArticle[] = u"http://ja.wikipedia.org/wiki/Foo";
 
-// head followed by tail (GCC 12 warns wrongly about "literal" + std::u16string).
-std::u16string Cat(std::u16string_view head, std::u16string_view tail = kArticle) {
-    return std::u16string(head).append(tail);
-}
-
-struct Parse : ::testing::Test {
-    char16_t marker = kNoHelperMarker;
-    CurrentArticle article;
-
-    bool Read(const std::vector<uint8_t>& bytes) {
-        return MatchHelperFileBytes(bytes, marker, article);
-    }
-    std::u16string Article() const { return article.c_str(); }
-};
-
-TEST_F(Parse, AFileWithOrWithoutTheMarkIsReadAlike) {
-    EXPECT_TRUE(Read(Bytes(u"a|http://ja.wikipedia.org/wiki/Foo")));
-    EXPECT_EQ(marker, u'a');
-    EXPECT_EQ(Article(), u"Foo");
-    EXPECT_TRUE(Read(Bytes(u"b|http://ja.wikipedia.org/wiki/Bar", true)));
-    EXPECT_EQ(marker, u'b');
-    EXPECT_EQ(Article(), u"Bar");
-}
-
-TEST_F(Parse, TheSeparatorIsSkippedUnreadWhateverItIs) {
-    EXPECT_TRUE(Read(Bytes(Cat(u"ah"))));
-    EXPECT_TRUE(Read(Bytes(Cat(std::u16string(u"b").append(1, u'\0')))));
-    EXPECT_FALSE(Read(Bytes(Cat(u"c"))));  // no separator: "ttp://..."
-}
-
-TEST_F(Parse, AnUnchangedMarkerMissesAndStaysStored) {
-    EXPECT_TRUE(Read(Bytes(Cat(u"x "))));
-    EXPECT_FALSE(Read(Bytes(Cat(u"x "))));
-    EXPECT_EQ(marker, u'x');
-    EXPECT_FALSE(Read(Bytes(Cat(u"x "), true)));
-}
-
-TEST_F(Parse, TheFirstReadCountsWithAnyMarkerButTheStartValue) {
-    EXPECT_FALSE(Read(Bytes(Cat(u"\xFFFF "))));
-    EXPECT_TRUE(Read(Bytes(Cat(u"\xFFFE "))));
-}
-
-TEST_F(Parse, ANewMarkerIsStoredEvenWhenTheAddressIsForeign) {
-    EXPECT_FALSE(Read(Bytes(u"q http://example.com/")));
-    EXPECT_EQ(marker, u'q');
-}
-
-TEST_F(Parse, AnEmptyFileHasTheMarkerZero) {
-    EXPECT_FALSE(Read({}));
-    EXPECT_EQ(marker, u'\0');
-    EXPECT_FALSE(Read({}));
-    EXPECT_FALSE(Read(Bytes(u"", true)));  // the mark alone reads the same
-    EXPECT_EQ(marker, u'\0');
-}
-
-TEST_F(Parse, TwoUnitsOrFewerAfterTheMarkStoreTheMarkerAndMiss) {
-    for (std::u16string_view text : {u"m", u"n|"}) {
-        for (bool mark : {false, true}) {
-            marker = u'z';
-            EXPECT_FALSE(Read(Bytes(text, mark))) << mark;
-            EXPECT_EQ(marker, text[0]);
-        }
+TEST(HelperFileBytes, MarkerSeparatorAndAddressAsTheProgramReadsThem) {
+    struct Case {
+        std::string bytes;
+        bool hit;
+        char16_t marker;  // after the read
+        std::u16string article;
+    } cases[] = {
+        {Utf16Le(u"a|http://ja.wikipedia.org/wiki/Foo"), true, u'a', u"Foo"},
+        {Utf16Le(u"b|http://ja.wikipedia.org/wiki/Foo\r\n", true), true, u'b', u"Foo\r\n"},
+        {Utf16Le(std::u16string(u"c") + u'\0' + kArticle), true, u'c', u"Foo"},  // any separator
+        {Utf16Le(std::u16string(u"d") + kArticle), false, u'd', u""},  // none: "ttp://..."
+        {Utf16Le(u"q http://example.com/"), false, u'q', u""},         // stored though foreign
+        {Utf16Le(std::u16string(u"e|http://ja.wikipedia.org/wiki/Foo") + u'\0' + u"Bar"), true,
+         u'e', u"Foo"},
+        {Utf16Le(u"f|http://ja.wikipedia.org/wiki/Fo") + "o", true, u'f', u"Foo"},  // odd byte
+        {"", false, u'\0', u""},
+        {Utf16Le(u"", true), false, u'\0', u""},
+        {"g", false, u'g', u""},
+        {Utf16Le(u"h|", true), false, u'h', u""},
+        {Utf16Le(std::u16string(u"\xFFFF ") + kArticle), false, u'\xFFFF', u""},
+    };
+    for (const Case& c : cases) {
+        char16_t marker = kNoHelperMarker;
+        CurrentArticle article;
+        EXPECT_EQ(MatchHelperFileBytes(test::Bytes(c.bytes), marker, article), c.hit) << c.bytes;
+        EXPECT_EQ(marker, c.marker);
+        EXPECT_EQ(std::u16string(article.c_str()), c.article);
+        EXPECT_FALSE(MatchHelperFileBytes(test::Bytes(c.bytes), marker, article));  // unchanged
     }
 }
 
-TEST_F(Parse, ALineEndAfterTheAddressIsPartOfIt) {
-    EXPECT_TRUE(Read(Bytes(u"a|http://ja.wikipedia.org/wiki/Foo\r\n", true)));
-    EXPECT_EQ(Article(), u"Foo\r\n");
-}
-
-TEST_F(Parse, ANulEndsTheAddressBeforeTheEndOfTheFile) {
-    EXPECT_TRUE(Read(Bytes(
-        Cat(std::u16string(u"a|http://ja.wikipedia.org/wiki/Foo").append(1, u'\0'), u"Bar"))));
-    EXPECT_EQ(Article(), u"Foo");
-}
-
-TEST_F(Parse, AnOddLastByteIsAUnitOfItsOwn) {
-    std::vector<uint8_t> bytes = Bytes(u"a|http://ja.wikipedia.org/wiki/Fo");
-    bytes.push_back('o');
-    EXPECT_TRUE(Read(bytes));
-    EXPECT_EQ(Article(), u"Foo");
-    EXPECT_FALSE(Read({'b'}));  // one byte: the marker U+0062, nothing else
-    EXPECT_EQ(marker, u'b');
-    EXPECT_FALSE(Read({0xFF, 0xFE, 0x63}));
-    EXPECT_EQ(marker, u'c');
-}
-
-TEST_F(Parse, OnlyTheFirst4198BytesCount) {
+TEST(HelperFileBytes, OnlyTheFirst4198BytesCount) {
     const std::u16string head = u"a|http://ja.wikipedia.org/wiki/";
     for (bool mark : {false, true}) {
-        const std::vector<uint8_t> big = Bytes(Cat(head, std::u16string(5000, u'A')), mark);
-        // 2099 units are read, the mark among them.
+        const std::string big = Utf16Le(head + std::u16string(5000, u'A'), mark);
         const std::size_t name = 2099 - (mark ? 1 : 0) - head.size();
-        for (std::size_t size :
-             {std::size_t{4197}, std::size_t{4198}, std::size_t{4199}, big.size()}) {
-            marker = kNoHelperMarker;
-            EXPECT_TRUE(Read({big.begin(), big.begin() + static_cast<std::ptrdiff_t>(size)}));
-            // An odd 4197th byte is the low half of the last unit read: 'A' all the same.
-            EXPECT_EQ(Article(), std::u16string(name, u'A')) << size;
+        for (std::size_t size : {4197u, 4198u, 4199u, 10000u}) {
+            char16_t marker = kNoHelperMarker;
+            CurrentArticle article;
+            EXPECT_TRUE(MatchHelperFileBytes(test::Bytes(big.substr(0, size)), marker, article));
+            EXPECT_EQ(std::u16string(article.c_str()), std::u16string(name, u'A')) << size;
         }
     }
 }
-
-TEST_F(Parse, RandomBytesOfAnyLengthGiveAnOutcome) {
-    uint32_t seed = 12345;
-    auto next = [&] {
-        seed = seed * 1664525u + 1013904223u;
-        return static_cast<uint8_t>(seed >> 24);
-    };
-    for (std::size_t size : {0u, 1u, 2u, 3u, 4u, 5u, 100u, 4197u, 4198u, 4199u, 10000u}) {
-        for (int round = 0; round < 20; ++round) {
-            std::vector<uint8_t> bytes(size);
-            std::generate(bytes.begin(), bytes.end(), next);
-            if (round % 2 == 1 && size >= 16) {  // a plausible head over random bytes
-                const std::vector<uint8_t> head = Bytes(u"r|http://a.wikipedia.org/wiki/");
-                std::copy_n(head.begin(), std::min(head.size(), size), bytes.begin());
-            }
-            Read(bytes);
-            EXPECT_LT(std::u16string(article.c_str()).size(), kCurrentArticleSize);
-        }
-    }
-}
-
-TEST_F(Parse, TenMegabytesAreJudgedByTheirHead) {
-    std::vector<uint8_t> bytes(10 * 1024 * 1024, 'A');
-    const std::vector<uint8_t> head = Bytes(u"a|http://ja.wikipedia.org/wiki/");
-    std::copy(head.begin(), head.end(), bytes.begin());
-    EXPECT_TRUE(Read(bytes));
-    EXPECT_EQ(Article().size(), 2099 - 31u);
-}
-
-// ---- Reading files and scanning the profiles ----
 
 // Profile folders in memory; files are read as they stand at each read.
 struct FakeFiles : HelperFileSystem {
     std::u16string root = u"C:\\Users\\u\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\";
     std::vector<std::u16string> folders;
-    std::map<std::u16string, std::vector<uint8_t>> files;
-    std::vector<std::u16string> reads;
-
+    std::map<std::u16string, std::string> files;
+    int reads = 0;
     std::u16string PathOf(std::u16string_view folder) {
         return root + std::u16string(folder) + u"\\ymthelp_urltext.txt";
     }
     std::u16string ProfileRoot() override { return root; }
     bool ListFolders(const std::u16string& listed, FolderVisitor& visitor) override {
-        EXPECT_EQ(listed, root);
         for (const std::u16string& folder : folders) {
-            if (!visitor.Visit(folder)) {
+            if (listed != root || !visitor.Visit(folder)) {
                 break;
             }
         }
         return true;
     }
     std::ptrdiff_t ReadHead(const std::u16string& path, std::span<uint8_t> bytes) override {
-        reads.push_back(path);
+        ++reads;
         auto it = files.find(path);
         if (it == files.end()) {
             return -1;
@@ -193,62 +93,39 @@ struct Profiles : ::testing::Test {
     FakeFiles files;
     HelperFileState state;
     CurrentArticle article;
-
     void Write(std::u16string_view folder, std::u16string_view text) {
-        files.files[files.PathOf(folder)] = Bytes(text, true);
+        files.files[files.PathOf(folder)] = Utf16Le(text, true);
     }
     bool Reread() { return ReadHelperFile(files, state, nullptr, article); }
     bool Scan() { return ScanFirefoxProfiles(files, state, article); }
 };
 
-TEST_F(Profiles, NothingRememberedIsAMissWithoutARead) {
+TEST_F(Profiles, AHitIsRememberedAndItsReReadForgetsItOnAnyMiss) {
     EXPECT_FALSE(Reread());
-    EXPECT_TRUE(files.reads.empty());
-    EXPECT_EQ(state.LastHelperMarker, kNoHelperMarker);
-}
-
-TEST_F(Profiles, AHitRemembersTheFileAndItsReReadsForgetItOnTheFirstMiss) {
-    files.folders = {u"abc.default"};
-    Write(u"abc.default", u"1|http://ja.wikipedia.org/wiki/Foo");
+    EXPECT_EQ(files.reads, 0);
+    files.folders = {u"p"};
+    Write(u"p", u"1|http://ja.wikipedia.org/wiki/Foo");
     EXPECT_TRUE(Scan());
-    EXPECT_EQ(state.RememberedHelperPath, files.PathOf(u"abc.default"));
-    Write(u"abc.default", u"2|http://ja.wikipedia.org/wiki/Bar");
+    EXPECT_EQ(state.RememberedHelperPath, files.PathOf(u"p"));
+    const std::u16string other = files.PathOf(u"q");  // a miss through another path: kept
+    EXPECT_FALSE(ReadHelperFile(files, state, &other, article));
+    Write(u"p", u"2|http://ja.wikipedia.org/wiki/Bar");
     EXPECT_TRUE(Reread());
     EXPECT_EQ(std::u16string(article.c_str()), u"Bar");
-    // Same marker again: a miss, forgotten; the scan of the same sample misses again.
-    EXPECT_FALSE(Reread());
-    EXPECT_TRUE(state.RememberedHelperPath.empty());
-    EXPECT_FALSE(Scan());
-    EXPECT_TRUE(state.RememberedHelperPath.empty());
-    // The writer moves on: the scan finds it again.
-    Write(u"abc.default", u"3|http://ja.wikipedia.org/wiki/Baz");
-    EXPECT_TRUE(Scan());
-    EXPECT_FALSE(state.RememberedHelperPath.empty());
-}
-
-TEST_F(Profiles, AVanishedOrForeignRememberedFileIsForgotten) {
-    files.folders = {u"p"};
-    Write(u"p", u"1|http://ja.wikipedia.org/wiki/Foo");
-    ASSERT_TRUE(Scan());
-    files.files.clear();
-    EXPECT_FALSE(Reread());
-    EXPECT_TRUE(state.RememberedHelperPath.empty());
-
-    Write(u"p", u"2|http://ja.wikipedia.org/wiki/Foo");
-    ASSERT_TRUE(Scan());
-    Write(u"p", u"3|http://example.com/");
-    EXPECT_FALSE(Reread());
-    EXPECT_TRUE(state.RememberedHelperPath.empty());
-    EXPECT_EQ(state.LastHelperMarker, u'3');
-}
-
-TEST_F(Profiles, AMissThroughAGivenPathLeavesTheRememberedFile) {
-    files.folders = {u"p"};
-    Write(u"p", u"1|http://ja.wikipedia.org/wiki/Foo");
-    ASSERT_TRUE(Scan());
-    const std::u16string other = files.PathOf(u"q");
-    EXPECT_FALSE(ReadHelperFile(files, state, &other, article));
-    EXPECT_EQ(state.RememberedHelperPath, files.PathOf(u"p"));
+    char16_t marker = u'4';
+    for (const char16_t* next : {u"2|http://ja.wikipedia.org/wiki/Bar", u"3|http://example.com/",
+                                 u""}) {  // same marker, another site, file gone
+        if (*next == u'\0') {
+            files.files.clear();
+        } else {
+            Write(u"p", next);
+        }
+        EXPECT_FALSE(Reread());
+        EXPECT_TRUE(state.RememberedHelperPath.empty());
+        EXPECT_FALSE(Scan());
+        Write(u"p", std::u16string(1, marker++) + u"|http://ja.wikipedia.org/wiki/Foo");
+        ASSERT_TRUE(Scan());
+    }
 }
 
 TEST_F(Profiles, EveryFolderIsReadAndTheLastHitIsRemembered) {
@@ -257,28 +134,12 @@ TEST_F(Profiles, EveryFolderIsReadAndTheLastHitIsRemembered) {
     Write(u"b", u"2|http://ja.wikipedia.org/w/index.php");  // a hit, but no article page
     Write(u"c", u"2|http://ja.wikipedia.org/wiki/Late");    // b's marker: not matched
     EXPECT_TRUE(Scan());
-    EXPECT_EQ(files.reads.size(), 4u);  // "d" has no file: read and missed
+    EXPECT_EQ(files.reads, 4);
     EXPECT_EQ(state.RememberedHelperPath, files.PathOf(u"b"));
-    EXPECT_TRUE(article.empty());  // that of the last file matched, b
-    EXPECT_EQ(state.LastHelperMarker, u'2');
-}
-
-TEST_F(Profiles, TwoProfilesWithDifferentMarkersCountForEachOther) {
-    files.folders = {u"a", u"b"};
-    Write(u"a", u"x|http://ja.wikipedia.org/wiki/A");
-    Write(u"b", u"y|http://ja.wikipedia.org/wiki/B");
-    for (int sample = 0; sample < 3; ++sample) {
-        EXPECT_TRUE(Scan());
-        EXPECT_EQ(state.RememberedHelperPath, files.PathOf(u"b"));
-        EXPECT_EQ(std::u16string(article.c_str()), u"B");
-    }
-}
-
-TEST_F(Profiles, NoProfileRootIsAMiss) {
-    files.root.clear();
-    files.folders = {u"a"};
+    EXPECT_TRUE(article.empty());
+    files.root.clear();  // no profile root: a miss without reads
     EXPECT_FALSE(Scan());
-    EXPECT_TRUE(files.reads.empty());
+    EXPECT_EQ(files.reads, 4);
 }
 
 }  // namespace

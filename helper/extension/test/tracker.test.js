@@ -147,6 +147,12 @@ test.describe("the native host", () => {
     assert.deepEqual(firefox.ports[1].messages, [A]);
   });
 
+  test("hears the shown page twice a second, so that each read of the program sees a new marker", async () => {
+    const { firefox, timers } = await started();
+    await timers.advance(1000);
+    assert.deepEqual(firefox.ports[0].messages, [A, A, A]);
+  });
+
   test("is told 'no page' once per connection", async () => {
     const { firefox, timers } = await started();
     firefox.windows = [];
