@@ -1,4 +1,8 @@
 // The tray icon: the command list in the balloon, and the context menu with its marks.
+#include <windows.h>
+
+#include <shlobj.h>
+
 #include "resources/resource.h"
 #include "tests/e2e/desk_test.h"
 
@@ -57,7 +61,11 @@ class MenuProbe {
     HHOOK m_hook;
 };
 
-TEST_F(Tray, TheContextMenuMarksFollowTheSettings) {
+TEST_F(Tray, TheContextMenuMarksTheSettingsAndMakesTheLogonShortcut) {
+    wchar_t startup[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, 0, startup);
+    const std::wstring link = std::wstring(startup) + L"\\ヨミトキ.lnk";
+    DeleteFileW(link.c_str());
     WriteNumber(L"", L"NotifyTime", 1);
     WriteNumber(L"", L"NotifyFinish", 0);
     RunningProgram program({}, false);
@@ -78,9 +86,14 @@ TEST_F(Tray, TheContextMenuMarksFollowTheSettings) {
             EXPECT_EQ(((state - 1) & MF_CHECKED) != 0, checked) << command;
         }
     }
-    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5s));
-    EXPECT_TRUE(program.Running());
+    PostMessageW(menu, WM_CHAR, L'u', 0);  // スタートアップに登録(&U), answered Yes
+    HWND ask = WaitForMessageBox(L"ログオンしたときに、ヨミトキを起動できるようにしますか");
+    ASSERT_NE(ask, nullptr);
+    PressButton(ask, IDYES);
+    HWND made = WaitForMessageBox(L"ショートカットを作成しました");
+    ASSERT_NE(made, nullptr);
+    PressButton(made, IDOK);
+    EXPECT_TRUE(DeleteFileW(link.c_str())) << "the shortcut in the Startup folder";
 }
 
 }  // namespace
