@@ -177,15 +177,6 @@ std::vector<TrayRecorder::Call> TrayRecorder::Calls(DWORD message) const {
     return calls;
 }
 
-Browsers::~Browsers() {
-    m_ui.Call([this] {
-        for (HWND top : m_tops) {
-            if (IsWindow(top))
-                DestroyWindow(top);
-        }
-    });
-}
-
 HWND Browsers::Open(const std::wstring& topClass, const std::vector<std::wstring>& chain,
                     const std::wstring& address) {
     HWND window = nullptr;
@@ -196,8 +187,6 @@ HWND Browsers::Open(const std::wstring& topClass, const std::vector<std::wstring
             window = CreateWindowExW(0, cls.c_str(), i == 0 ? address.c_str() : L"",
                                      window == nullptr ? WS_OVERLAPPEDWINDOW : WS_CHILD, 0, 0, 300,
                                      200, window, nullptr, GetModuleHandleW(nullptr), nullptr);
-            if (i == chain.size())
-                m_tops.push_back(window);
         }
     });
     return window;

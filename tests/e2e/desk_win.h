@@ -77,18 +77,17 @@ class TrayRecorder : public CopyDataRecorder {
 };
 
 // Browser-like windows: a top-level window of a browser's class with a chain of children
-// down to the address control (classes listed from the control up).
+// down to the address control (classes listed from the control up). They end with the UI
+// thread.
 class Browsers {
   public:
     explicit Browsers(UiThread& ui) : m_ui(ui) {}
-    ~Browsers();
     HWND Open(const std::wstring& topClass, const std::vector<std::wstring>& chain,
               const std::wstring& address);
     void Navigate(HWND control, const std::wstring& address);
 
   private:
     UiThread& m_ui;
-    std::vector<HWND> m_tops;
 };
 // An Internet Explorer address bar, and an article to show in it.
 inline const std::vector<std::wstring> kIeAddressChain = {L"ComboBoxEx32"};

@@ -39,21 +39,28 @@ TEST_F(DisplayScale, TheCharacterIsSharpAndInPlaceAtTheScaleInUse) {
 
     // The greeting's text: strokes of full contrast at a scaled height, never a stretched
     // (grey-edged) bitmap.
-    Sleep(1500);
-    auto shot = TakeScreenshot();
-    ASSERT_TRUE(shot.has_value());
+    std::optional<Screenshot> shot;
     int ink = 0, ramp = 0, firstInkRow = -1, inkRows = 0;
-    for (int y = r.top + scale(60); y < r.top + scale(237); ++y) {
-        bool rowInk = false;
-        for (int x = r.left + scale(28); x < r.left + scale(209); ++x) {
-            const uint32_t p = shot->At(x, y);
-            rowInk = rowInk || p == 0;
-            ink += p == 0;
-            ramp += (p & 0xFF) > 0x20 && (p & 0xFF) < 0xE0;
-        }
-        firstInkRow = rowInk && firstInkRow < 0 ? y : firstInkRow;
-        inkRows += rowInk && firstInkRow >= 0 && inkRows == y - firstInkRow;  // the first line
-    }
+    WaitUntil(  // the greeting is typed out over a second or two
+        [&] {
+            shot = TakeScreenshot();
+            ink = ramp = inkRows = 0;
+            firstInkRow = -1;
+            for (int y = r.top + scale(60); shot && y < r.top + scale(237); ++y) {
+                bool rowInk = false;
+                for (int x = r.left + scale(28); x < r.left + scale(209); ++x) {
+                    const uint32_t p = shot->At(x, y);
+                    rowInk = rowInk || p == 0;
+                    ink += p == 0;
+                    ramp += (p & 0xFF) > 0x20 && (p & 0xFF) < 0xE0;
+                }
+                firstInkRow = rowInk && firstInkRow < 0 ? y : firstInkRow;
+                inkRows += rowInk && firstInkRow >= 0 && inkRows == y - firstInkRow;  // line 1
+            }
+            return ink > scale(scale(60));
+        },
+        10s);
+    ASSERT_TRUE(shot.has_value());
     EXPECT_GT(ink, scale(scale(60))) << "the greeting's text";
     EXPECT_EQ(ramp, 0) << "text drawn at the window's DPI has no blended edges";
     EXPECT_GE(inkRows, scale(9)) << "the font's height follows the scale";
