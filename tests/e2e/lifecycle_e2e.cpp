@@ -1,142 +1,89 @@
-// The program's life as the desktop around it sees it: one copy per user, missing plug-ins,
-// log-off, close requests and a restarted taskbar.
+// The program's life as the desktop around it sees it: the first start, close requests and
+// log-off, one copy per user, missing plug-ins and a restarted taskbar.
 #include <windows.h>
 
 #include <shellapi.h>
 
-#include <gtest/gtest.h>
-
-#include "tests/e2e/desk_win.h"
+#include "tests/e2e/desk_test.h"
 
 namespace {
 
 using namespace e2e;
+using Lifecycle = Desk;
 
-class Lifecycle : public ::testing::Test {
-  protected:
-    void SetUp() override { DeleteProgramKey(); }
-    void TearDown() override { DeleteProgramKey(); }
-};
-
-constexpr wchar_t kAlreadyRunning[] = L"ヨミトキは、すでに起動しています。";
-
-TEST_F(Lifecycle, ASecondStartAnsweredNoLeavesTheFirstRunning) {
-    Program program;
-    ASSERT_NE(program.WaitForMainWindow(), nullptr);
-    UniqueCopy second(StartAnotherCopy(program, "2026-12-06 10:00:30"));
-    HWND ask = WaitForMessageBox(kAlreadyRunning, 20s);
-    ASSERT_NE(ask, nullptr);
-    PressButton(ask, IDNO);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(ask); }, 10s));
-    Sleep(1000);
-    EXPECT_TRUE(program.Running());
-    LogOff(program);
-    program.WaitForExit(10s);
+RECT WindowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
 }
 
-TEST_F(Lifecycle, ASecondStartAnsweredYesEndsTheFirstAfterItSaved) {
-    Program program;
-    ASSERT_NE(program.WaitForMainWindow(), nullptr);
-    UniqueCopy second(StartAnotherCopy(program, "2026-12-06 10:00:30"));
-    HWND ask = WaitForMessageBox(kAlreadyRunning, 20s);
-    ASSERT_NE(ask, nullptr);
-    PressButton(ask, IDYES);
-    EXPECT_TRUE(program.WaitForExit(10s));
-    // The first saved on its way out; the second did not go on to start.
-    EXPECT_TRUE(ReadNumber(L"", L"WindowLeft").has_value());
+TEST_F(Lifecycle, TheFirstStartGreetsBottomLeftIgnoresCloseAndLogOffKeepsTheDay) {
+    RunningProgram program({}, false);
+    ASSERT_TRUE(program.Up());
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    // The very first start has position 0, 0; the greeting's first step sets it down.
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(program.Main()).bottom == work.bottom; }, 10s));
+    EXPECT_EQ(WindowRect(program.Main()).left, 0);
+    EXPECT_TRUE(WaitForShown(program, true, 10s)) << "the greeting";
+    PostMessageW(program.Main(), WM_CLOSE, 0, 0);
     Sleep(1500);
-    EXPECT_EQ(FindWindowW(L"ytm_tan_ee", nullptr), nullptr);
+    EXPECT_TRUE(program.Running()) << "a close request is ignored";
+    ASSERT_EQ(program.LogOffAndWait(), "");
+    EXPECT_EQ(ReadNumber(L"", L"WindowLeft"), 0u);
+    EXPECT_EQ(ReadNumber(L"", L"WindowTop"), static_cast<uint32_t>(work.bottom - 350));
+    EXPECT_EQ(ReadNumber(L"Log", L"20261206"), 0u);
 }
 
-TEST_F(Lifecycle, AMissingPlugInShowsItsBoxAndNoWindow) {
-    const struct {
-        const wchar_t* file;
-        const wchar_t* message;
-    } cases[] = {
-        {L"ymtvoice.dll", L"音声DLLのアタッチに失敗しました。"},
-        {L"ymthinata.dll", L"エディション指定DLLのアタッチに失敗しました。"},
-    };
-    for (const auto& c : cases) {
+TEST_F(Lifecycle, ASecondStartOffersToEndTheFirstAndNeverStartsItself) {
+    RunningProgram program({}, false);
+    ASSERT_TRUE(program.Up());
+    for (const int answer : {IDNO, IDYES}) {
+        program.StartAnotherCopy("2026-12-06 10:00:30");
+        HWND ask = WaitForMessageBox(L"ヨミトキは、すでに起動しています。", 20s);
+        ASSERT_NE(ask, nullptr);
+        PressButton(ask, answer);
+        ASSERT_TRUE(WaitForGone(ask));
+        Sleep(1000);
+        EXPECT_TRUE(program.Running() || answer == IDYES) << "No leaves it running";
+    }
+    EXPECT_TRUE(program.WaitForExit(10s)) << "Yes ends the first copy";
+    EXPECT_TRUE(ReadNumber(L"", L"WindowLeft").has_value()) << "which saved on its way out";
+    Sleep(1500);
+    EXPECT_EQ(FindWindowW(L"ytm_tan_ee", nullptr), nullptr) << "the second did not start";
+}
+
+TEST_F(Lifecycle, AMissingPlugInShowsItsBoxAndTheProgramEndsAfterOk) {
+    for (const auto& [file, message] :
+         {std::pair{L"ymtvoice.dll", L"音声DLLのアタッチに失敗しました。"},
+          std::pair{L"ymthinata.dll", L"エディション指定DLLのアタッチに失敗しました。"}}) {
         Launch launch;
-        launch.leaveOut = {c.file};
+        launch.leaveOut = {file};
         Program program(launch);
-        HWND box = WaitForMessageBox(c.message, 20s);
-        ASSERT_NE(box, nullptr) << c.file;
-        EXPECT_EQ(FindWindowW(L"ytm_tan_ee", nullptr), nullptr);
+        HWND box = WaitForMessageBox(message, 20s);
+        ASSERT_NE(box, nullptr) << file;
+        program.Adopt(box);
+        EXPECT_EQ(program.MainWindow(), nullptr);
         PressButton(box, IDOK);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10s));
+        EXPECT_TRUE(program.WaitForExit(10s)) << file;
     }
 }
 
-TEST_F(Lifecycle, LogOffSavesAndEndsWithoutAFarewellAndCloseIsIgnored) {
-    Program program;
-    HWND main = program.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(SkipGreeting(program));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    Sleep(1500);
-    EXPECT_TRUE(program.Running()) << "a close request is ignored";
-    const auto start = std::chrono::steady_clock::now();
-    LogOff(program);
-    ASSERT_TRUE(program.WaitForExit(10s));
-    // A farewell would have kept the character on screen for about five seconds.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-    EXPECT_TRUE(ReadNumber(L"", L"NotifyFinish").has_value());
-    EXPECT_TRUE(ReadNumber(L"Log", L"20261206").has_value());
-}
-
-// The notification area's icons are windows of this class under Wine.
-int TrayIcons() {
-    int count = 0;
-    EnumWindows(
-        [](HWND top, LPARAM n) -> BOOL {
-            EnumChildWindows(
-                top,
-                [](HWND child, LPARAM n) -> BOOL {
-                    wchar_t cls[64] = {};
-                    GetClassNameW(child, cls, 64);
-                    if (wcscmp(cls, L"__winex11_tray_icon") == 0)
-                        ++*reinterpret_cast<int*>(n);
-                    return TRUE;
-                },
-                n);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-TEST_F(Lifecycle, ARestartedTaskbarGetsTheIconBack) {
-    const int before = TrayIcons();
-    Program program;
-    HWND main = program.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return TrayIcons() == before + 1; }, 10s));
-    // The icon goes, as with a crashed Explorer; the new taskbar announces itself.
-    NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = main;
-    data.uID = 5458;
-    Shell_NotifyIconW(NIM_DELETE, &data);
-    ASSERT_TRUE(WaitUntil([&] { return TrayIcons() == before; }, 10s));
-    PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return TrayIcons() == before + 1; }, 10s));
-    LogOff(program);
-    ASSERT_TRUE(program.WaitForExit(10s));
-    EXPECT_TRUE(WaitUntil([&] { return TrayIcons() == before; }, 10s)) << "removed at the end";
-}
-
-TEST_F(Lifecycle, WithNoTaskbarIconThereIsNoIconEvenAfterATaskbarRestart) {
-    WriteNumber(L"", L"NoTaskbarIcon", 1);
-    const int before = TrayIcons();
-    Program program;
-    HWND main = program.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    Sleep(1500);
-    EXPECT_EQ(TrayIcons(), before);
-    LogOff(program);
-    ASSERT_TRUE(program.WaitForExit(10s));
+TEST_F(Lifecycle, TheTrayIconComesBackWithANewTaskbarUnlessTurnedOff) {
+    for (const bool turnedOff : {false, true}) {
+        if (turnedOff)
+            WriteNumber(L"", L"NoTaskbarIcon", 1);
+        UiThread ui;
+        TrayRecorder tray(ui);
+        RunningProgram program({}, false);
+        ASSERT_TRUE(program.Up());
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(program.Main(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
+                            SMTO_ABORTIFHUNG, 5000, &ignored);
+        ASSERT_EQ(program.LogOffAndWait(), "");
+        EXPECT_EQ(tray.Calls(NIM_ADD).size(), turnedOff ? 0u : 2u) << turnedOff;
+        EXPECT_EQ(tray.Calls(NIM_DELETE).size(), 1u) << "gone at the end";
+    }
     EXPECT_EQ(ReadNumber(L"", L"NoTaskbarIcon"), 1u) << "never written, kept as it was";
 }
 
