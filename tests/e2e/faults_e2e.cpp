@@ -1,6 +1,15 @@
 // Programs around ours that stop answering, damaged plug-ins and damaged settings must not
 // stop it.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <memory>
+#include <set>
+
+#include "common/handles_win.h"
 #include "tests/e2e/desk_test.h"
+#include "tests/win/accessible_desk_win.h"
 
 namespace {
 
@@ -27,6 +36,92 @@ TEST_F(Faults, AHungSiblingAndAHungBrowserDoNotStopTheCount) {
     Sleep(7000);
     EXPECT_TRUE(WaitUntil([&] { return sibling.Seconds(u"連続[") >= before + 6; }, 2s))
         << "counted on while the sibling hung: " << before << " then " << sibling.Seconds(u"連続[");
+}
+
+// A Chromium-like window of another process (to the program) serving its accessibility tree
+// from a thread of its own, as a browser's UI thread does; the tree can hang inside a call for
+// minutes, as a hung browser does.
+class HangingChromium {
+  public:
+    explicit HangingChromium(const std::wstring& address) {
+        m_ui.Call([&] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the tree is marshalled
+            m_tree = std::make_unique<TestBrowserTree>(address);
+            m_window = CreateAccessibleWindow(L"Chrome_WidgetWin_1", m_tree->root);
+        });
+    }
+    ~HangingChromium() {
+        SetEvent(m_release.get());
+        m_ui.Call([&] {
+            DestroyWindow(m_window);
+            m_tree.reset();
+            CoUninitialize();
+        });
+    }
+    // The next call into the element hangs; Entered() tells when it has begun.
+    void HangIn(TestAccessible* (*element)(TestBrowserTree&)) {
+        m_ui.Call([&] { element(*m_tree)->HangNextCall(m_entered.get(), m_release.get()); });
+    }
+    bool Entered() const { return WaitForSingleObject(m_entered.get(), 20000) == WAIT_OBJECT_0; }
+
+  private:
+    UniqueHandle m_entered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle m_release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UiThread m_ui;  // after the events: it ends before them
+    std::unique_ptr<TestBrowserTree> m_tree;
+    HWND m_window = nullptr;
+};
+
+// A browser hung inside an accessibility call holds up only the program's reader of those
+// trees: another browser is counted second by second, the tray tip follows, the command list
+// opens at once and 終了 is not held up.
+void CountWhileATreeHangs(bool inTheRereadOfTheRememberedBar) {
+    UiThread siblingUi, browserUi;
+    Sibling sibling(siblingUi);
+    TrayRecorder tray(siblingUi);
+    Browsers browsers(browserUi);
+    HangingChromium chromium(inTheRereadOfTheRememberedBar ? L"ja.wikipedia.org/wiki/Chromium"
+                                                           : L"example.com/");
+    if (!inTheRereadOfTheRememberedBar) {  // the search hangs in the toolbar's first button
+        chromium.HangIn([](TestBrowserTree& t) { return t.buttons.front(); });
+    }
+    RunningProgram program;
+    ASSERT_TRUE(program.Up());
+    const HWND ie = browsers.Open(L"IEFrame", kIeAddressChain, L"about:blank");
+    if (inTheRereadOfTheRememberedBar) {
+        // Counted through the tree first (a search cut short by its budget is tried again a
+        // second later, so a loaded machine may take many tries); then the re-read hangs.
+        ASSERT_TRUE(WaitUntil([&] { return sibling.Seconds(u"連続[") >= 2; }, 90s));
+        chromium.HangIn([](TestBrowserTree& t) { return t.bar; });
+    }
+    ASSERT_TRUE(chromium.Entered()) << "the reader never reached the hanging call";
+    browsers.Navigate(ie, kArticleAddress);
+    ASSERT_TRUE(WaitUntil([&] { return sibling.Seconds(u"連続[") >= 1; }, 10s));
+    const int start = sibling.Seconds(u"連続[");
+    const size_t calls = tray.Calls(NIM_MODIFY).size();
+    Sleep(4000);
+    EXPECT_GE(sibling.Seconds(u"連続["), start + 3) << "second by second";
+    std::set<std::u16string> tips;
+    const auto modified = tray.Calls(NIM_MODIFY);
+    for (size_t i = calls; i < modified.size(); ++i) {
+        if ((modified[i].flags & NIF_TIP) != 0) {
+            tips.insert(modified[i].tip);
+        }
+    }
+    EXPECT_GE(tips.size(), 3u) << "the tray tip follows the count";
+    program.PostTray(WM_LBUTTONUP);
+    EXPECT_TRUE(WaitForShown(program, true, 1s)) << "the command list";
+    Sleep(2500);
+    ClickCommand(program, kExit);
+    EXPECT_TRUE(program.WaitForExit(20s)) << "the exit waited for the hung call";
+}
+
+TEST_F(Faults, AnAccessibilitySearchThatHangsHoldsUpNothingElse) {
+    CountWhileATreeHangs(false);
+}
+
+TEST_F(Faults, ARememberedBarWhoseRereadHangsHoldsUpNothingElse) {
+    CountWhileATreeHangs(true);
 }
 
 // Replaces resources of a plug-in copy with damaged data: even ids the cut start of a
