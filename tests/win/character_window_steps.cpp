@@ -86,7 +86,7 @@ TEST(QuickMenu, ASkipShowsTheListAtTheNextStep) {
     h.windows->OnButtonDown({5, 5}, true);
     h.Step();
     EXPECT_TRUE(h.windows->QuickMenuWaiting());
-    EXPECT_EQ(h.rec.choiceDraws.size(), 1u);
+    EXPECT_EQ(h.rec.choiceDraws, 1);
 }
 
 TEST(Dragging, KeepsTheWholeWindowOnTheWorkAreaAndCarriesTheBalloon) {
