@@ -199,8 +199,8 @@ TEST_F(Records, TheRankingCountsSaturatesAndTrimsToAHundredTenUnderAnySpelling) 
     rank.WriteIntegerW(u"Wiki_ABC", 0);  // the least read, stored under another spelling
     rank.WriteIntegerW(u"Full", 4294967295u);
     rank.CloseKey();
-    AddRankingSecond(u"Full");
     AddRankingSecond(u"wiki_abc");  // 111 values: the least read other one goes
+    AddRankingSecond(u"Full");
     EXPECT_EQ(Count(RankKey), 110u);
     EXPECT_EQ(Get(RankKey, u"Wiki_ABC"), (std::pair<DWORD, Bytes>{REG_DWORD, Dword(1)}));
     EXPECT_EQ(Get(RankKey, u"Full"), (std::pair<DWORD, Bytes>{REG_DWORD, Dword(4294967295u)}));
