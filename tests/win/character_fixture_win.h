@@ -38,37 +38,20 @@ struct RecordingTimers : TimerPort {
     void StopTimer(uint32_t id) override { calls.emplace_back('-', id); }
 };
 
-struct Frame {
-    uint32_t step;
-    HBITMAP requested;
-    HBITMAP shown;
-    uint8_t alpha;
-};
-struct Text {
-    uint32_t step;
-    uint32_t count;
-    bool cleared;
-};
-
+// What the windows reported: the alpha of each picture update, the steps at which clips
+// started, and how often the command list was drawn.
 struct Recorder : CharacterObserver {
     uint32_t step = 0;  // set by the driver before each tick
-    std::vector<Frame> frames;
-    std::vector<Text> texts;
+    std::vector<uint8_t> frames;
     std::vector<std::pair<uint32_t, uint32_t>> voices;  // (step, clip)
-    std::vector<int> choiceDraws;
-    void FramePresented(HBITMAP requested, HBITMAP shown, uint8_t alpha) override {
-        frames.push_back({step, requested, shown, alpha});
-    }
-    void BalloonTextDrawn(uint32_t count, bool cleared) override {
-        texts.push_back({step, count, cleared});
-    }
-    void QuickChoicesDrawn(int hovered) override { choiceDraws.push_back(hovered); }
+    int choiceDraws = 0;
+    void FramePresented(HBITMAP, HBITMAP, uint8_t alpha) override { frames.push_back(alpha); }
+    void QuickChoicesDrawn(int) override { ++choiceDraws; }
     void VoiceStarted(uint32_t clip) override { voices.emplace_back(step, clip); }
     void Clear() {
         frames.clear();
-        texts.clear();
         voices.clear();
-        choiceDraws.clear();
+        choiceDraws = 0;
     }
 };
 

@@ -10,16 +10,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/shortcut_win.h"
 #include "app/version_text.h"
 #include "common/handles_win.h"
 #include "common/text_win.h"
 #include "records/settings.h"
+#include "tests/win/temp_folder_win.h"
 
 namespace {
 
@@ -73,7 +76,7 @@ std::wstring SetupProgram() {
 }
 
 bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return std::filesystem::exists(path);
 }
 
 // Where programs installed for one user go.
@@ -121,21 +124,19 @@ bool KeyExists(const std::wstring& path) {
 std::optional<std::wstring> ReadText(const std::wstring& path, const wchar_t* name) {
     wchar_t text[1024] = {};
     DWORD size = sizeof text - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::wstring(text);
+    return RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text,
+                        &size) == ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
 }
 
 std::optional<DWORD> ReadNumber(const std::wstring& path, const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return value;
+    return RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                        &size) == ERROR_SUCCESS
+               ? std::optional<DWORD>(value)
+               : std::nullopt;
 }
 
 void WriteNumber(const std::wstring& path, const wchar_t* name, DWORD value) {
@@ -185,24 +186,12 @@ std::set<std::wstring> Snapshot() {
         }
     };
     keys(HKEY_CURRENT_USER, L"Software");
-    std::function<void(const std::wstring&)> files = [&](const std::wstring& folder) {
-        if (Exists(folder)) {
-            names.insert(folder);
+    for (const std::wstring& folder : {UserPrograms(), KnownFolder(FOLDERID_StartMenu)}) {
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, missing)) {
+            names.insert(entry.path().wstring());
         }
-        WIN32_FIND_DATAW found;
-        UniqueFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
-        if (!search) {
-            return;
-        }
-        do {
-            const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") {
-                files(folder + L"\\" + name);
-            }
-        } while (FindNextFileW(search.get(), &found));
-    };
-    files(UserPrograms());
-    files(KnownFolder(FOLDERID_StartMenu));
+    }
     return names;
 }
 
@@ -227,23 +216,6 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     }
     shell->Release();
     return target;
-}
-
-bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
-    IShellLinkW* shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&shell)))) {
-        return false;
-    }
-    bool saved = false;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shell->SetPath(target.c_str())) &&
-        SUCCEEDED(shell->QueryInterface(IID_PPV_ARGS(&file)))) {
-        saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
-        file->Release();
-    }
-    shell->Release();
-    return saved;
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
@@ -279,38 +251,10 @@ std::wstring VersionBoxVersion(const std::wstring& program) {
     return std::wstring(AsWide(std::u16string_view(box).substr(start, box.find(u'\r') - start)));
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    UniqueHFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (file && ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    return bytes;
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueHFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                  &written, nullptr));
-}
-
-std::string Utf8(const std::wstring& text) {
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                     bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                     nullptr));
-    return bytes;
-}
-
 // Everything a finished install holds, for a program folder.
 void ExpectInstalled(const std::wstring& folder) {
     for (const wchar_t* name : kInstalledFiles) {
-        EXPECT_TRUE(Exists(folder + L"\\" + name)) << Utf8(name);
+        EXPECT_TRUE(Exists(folder + L"\\" + name)) << name;
     }
     const std::wstring programs = KnownFolder(FOLDERID_Programs);
     EXPECT_TRUE(SamePath(ShortcutTarget(programs + L"\\ヨミトキ.lnk"), folder + L"\\ymt.exe"));
@@ -348,9 +292,11 @@ void ExpectInstalled(const std::wstring& folder) {
     for (wchar_t c : folder + L"\\ymthelp.exe") {
         escaped += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
     }
-    EXPECT_NE(ReadFileBytes(folder + L"\\ymthelp.json").find("\"path\": \"" + Utf8(escaped) + "\""),
-              std::string::npos)
-        << ReadFileBytes(folder + L"\\ymthelp.json");
+    const std::u8string path = std::filesystem::path(escaped).u8string();
+    EXPECT_NE(ReadBytes(folder + L"\\ymthelp.json")
+                  .value_or("")
+                  .find("\"path\": \"" + std::string(path.begin(), path.end()) + "\""),
+              std::string::npos);
 }
 
 // Runs the uninstaller as an administrator's script does and expects everything the setup
@@ -359,7 +305,7 @@ void Uninstall(const std::wstring& folder, const std::wstring& options,
                const std::set<std::wstring>& before) {
     const std::wstring logon = KnownFolder(FOLDERID_Startup) + L"\\ヨミトキ.lnk";
     // The logon shortcut as the program makes it.
-    ASSERT_TRUE(MakeShortcut(logon, folder + L"\\ymt.exe"));
+    ASSERT_TRUE(CreateShortcut(logon, folder + L"\\ymt.exe"));
     ASSERT_EQ(RunAndWait(folder + L"\\uninstall.exe", L"/S" + options), 0u);
     EXPECT_FALSE(Exists(folder));
     EXPECT_FALSE(Exists(logon));
@@ -367,7 +313,7 @@ void Uninstall(const std::wstring& folder, const std::wstring& options,
     EXPECT_FALSE(KeyExists(kHelperKey));
     const std::set<std::wstring> after = Snapshot();
     for (const std::wstring& name : after) {
-        EXPECT_TRUE(before.count(name)) << "left behind: " << Utf8(name);
+        EXPECT_TRUE(before.count(name)) << "left behind: " << name;
     }
 }
 
@@ -425,15 +371,15 @@ TEST_F(Installer, InstallsRunsUpgradesAndUninstallsKeepingTheRecords) {
     RunningProgram program;
     ASSERT_NE(program.window, nullptr) << "the installed program's main window";
     const std::wstring credits = folder + L"\\CREDITS.txt";
-    WriteFileBytes(credits, "changed");
+    WriteBytes(credits, "changed");
     EXPECT_EQ(RunAndWait(setup, L"/S"), 2u);
-    EXPECT_TRUE(ReadFileBytes(credits) == "changed") << "replaced while the program ran";
+    EXPECT_EQ(ReadBytes(credits), "changed") << "replaced while the program ran";
     EXPECT_TRUE(program.Running());
 
     // Once it has ended, the upgrade replaces the files and keeps the records.
     ASSERT_TRUE(program.End());
     ASSERT_EQ(RunAndWait(setup, L"/S"), 0u);
-    EXPECT_FALSE(ReadFileBytes(credits) == "changed") << "not replaced by the upgrade";
+    EXPECT_NE(ReadBytes(credits), "changed") << "not replaced by the upgrade";
     ExpectInstalled(folder);
     ExpectRecordsKept();
 

@@ -5,11 +5,5 @@
 set -euo pipefail
 source "$(dirname "$0")/capture_prefix.sh"
 start_capture_prefix "$1" "$2"
-
 cd "$bin"
-status=0
-for which in play off keeps; do
-    rm -f "$capture"
-    run "$bin/voice_capture_win.exe" "$which" "$(winpath "$capture")" | tr -d '\r' || status=1
-done
-exit $status
+run "$bin/voice_capture_win.exe" "$(winpath "$capture")" | tr -d '\r'

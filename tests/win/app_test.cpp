@@ -1,19 +1,20 @@
+// The app's own windows and the startup shortcut, against the real system.
+#include <objbase.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "app/app_win.h"
+#include "app/shortcut_win.h"
 #include "common/handles_win.h"
 #include "common/message_box_win.h"
 #include "scratch_registry_win.h"
 
 namespace {
 
-// The tray icons of this process (under Wine, child windows of its standalone tray).
-int OwnTrayIcons() {
-    struct Count {
-        int n = 0;
-    } count;
+// Whether this process shows a tray icon (under Wine, a child window of the standalone tray).
+bool HasTrayIcon() {
+    bool found = false;
     EnumWindows(
         [](HWND top, LPARAM p) -> BOOL {
             EnumChildWindows(
@@ -23,26 +24,23 @@ int OwnTrayIcons() {
                     DWORD pid = 0;
                     GetWindowThreadProcessId(w, &pid);
                     GetClassNameW(w, name, 64);
-                    if (pid == GetCurrentProcessId() &&
-                        std::wstring(name) == L"__winex11_tray_icon") {
-                        ++reinterpret_cast<Count*>(q)->n;
-                    }
+                    *reinterpret_cast<bool*>(q) |= pid == GetCurrentProcessId() &&
+                                                   std::wstring(name) == L"__winex11_tray_icon";
                     return TRUE;
                 },
                 p);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&count));
-    return count.n;
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return message == WM_NCCREATE ? FALSE : DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The balloon window cannot be created: its class is taken by one whose windows refuse to be
-// made. Whatever the main window's creation started is stopped before the user is told, and
-// nothing runs or draws while the box is open.
+// The balloon window cannot be created (its class is taken by one whose windows refuse to be
+// made): whatever the main window's creation started is stopped before the user is told.
 TEST(AppStart, ABalloonThatCannotBeCreatedLeavesNothingRunning) {
     ScratchCurrentUser registry(L"AppStart");
     WNDCLASSEXW refusing{};
@@ -51,40 +49,56 @@ TEST(AppStart, ABalloonThatCannotBeCreatedLeavesNothingRunning) {
     refusing.hInstance = GetModuleHandleW(nullptr);
     refusing.lpszClassName = L"ytm_tan_ee_child";
     ASSERT_NE(RegisterClassExW(&refusing), 0);
-
     UniqueHModule edition(LoadLibraryW(L"ymthinata.dll"));
     UniqueHModule voice(LoadLibraryW(L"ymtvoice.dll"));
     App app;
     app.instance = GetModuleHandleW(nullptr);
     app.editionModule = edition.get();
     app.voiceModule = voice.get();
-
     std::vector<std::wstring> boxes;
     bool quietDuringBox = true;
     SetMessageBoxHookForTesting([&](const RecordedMessageBox& box) {
         boxes.push_back(box.text);
         // The box's loop: a tick or a speech step would run here if its timer still did.
-        const DWORD until = GetTickCount() + 1300;
-        MSG msg;
-        while (GetTickCount() < until) {
+        for (const DWORD until = GetTickCount() + 1300; GetTickCount() < until; Sleep(10)) {
+            MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 DispatchMessageW(&msg);
             }
-            Sleep(10);
         }
         quietDuringBox = app.SecondsRunning == 0 && app.speech.ActiveSpeechTimer == 0 &&
-                         OwnTrayIcons() == 0 && FindWindowW(kMainWindowClass, nullptr) == nullptr;
+                         !HasTrayIcon() && FindWindowW(kMainWindowClass, nullptr) == nullptr;
         return IDOK;
     });
     EXPECT_FALSE(CreateAppWindows(app));
     SetMessageBoxHookForTesting({});
-
     EXPECT_EQ(boxes, std::vector<std::wstring>{L"子ウィンドウの生成に失敗しました。"});
     EXPECT_TRUE(quietDuringBox);
     // Windows keeps a destroyed window's icon until the pointer passes over it.
     EXPECT_FALSE(app.tray.Shown());
-    EXPECT_EQ(app.SecondsRunning, 0u);
     UnregisterClassW(L"ytm_tan_ee_child", GetModuleHandleW(nullptr));
+}
+
+TEST(StartupShortcut, IsMadeInTheStartupFolderAndFoundWhateverMadeIt) {
+    const std::wstring path = ComputeStartupShortcutPath();
+    ASSERT_GT(path.size(), 12u);
+    EXPECT_EQ(path.substr(path.size() - 9), L"\\ヨミトキ.lnk");
+    std::wstring lower = path;
+    CharLowerW(lower.data());
+    EXPECT_NE(lower.find(L"\\startup\\"), std::wstring::npos);
+
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring link = std::wstring(folder) + L"ymt-shortcut-test.lnk";
+    DeleteFileW(link.c_str());
+    EXPECT_FALSE(ShortcutExists(link));
+    ASSERT_TRUE(CreateShortcut(link, L"C:\\ヨミトキ\\ymt.exe"));
+    EXPECT_TRUE(ShortcutExists(link));
+    DeleteFileW(link.c_str());
+    EXPECT_FALSE(ShortcutExists(L"Q:\\no\\such\\folder\\ヨミトキ.lnk"));
+    EXPECT_FALSE(CreateShortcut(L"Q:\\no\\such\\folder\\ヨミトキ.lnk", L"C:\\ymt.exe"));
+    CoUninitialize();
 }
 
 }  // namespace
