@@ -37,6 +37,27 @@ TEST(CharacterWindows, StartInTheWorkAreasCornerWithTheBalloonOnTop) {
     EXPECT_EQ(WindowRect(h.windows->BalloonWindow()).top, r.top);
 }
 
+// A monitor that gives no work area, and no SPI_GETWORKAREA either: the first step places
+// the window on the primary monitor's work area, never on a rectangle left unfilled.
+TEST(CharacterWindows, AWorkAreaThatCannotBeReadFallsBackToThePrimaryMonitor) {
+    Harness h;
+    ASSERT_TRUE(h.Create());
+    h.windows->Monitors().getMonitorInfo = [](HMONITOR, LPMONITORINFO) -> BOOL { return FALSE; };
+    h.windows->Monitors().systemParametersInfo = [](UINT, UINT, PVOID, UINT) -> BOOL {
+        return FALSE;
+    };
+    SetWindowPos(h.windows->MainWindow(), nullptr, 100, 40, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    h.Say(u"テスト", IDT_ELAPSED, 0);
+    h.Step();
+    MONITORINFO primary{};
+    primary.cbSize = sizeof primary;
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+    const RECT r = WindowRect(h.windows->MainWindow());
+    EXPECT_EQ(r.left, primary.rcWork.right - 420);
+    EXPECT_EQ(r.bottom, primary.rcWork.bottom);
+}
+
 TEST(SpeechRun, TheVoiceStartsOnceOnTheFirstSpeakingStepAndTheEndIsReported) {
     for (uint32_t kind : {uint32_t{IDT_TALK}, uint32_t{IDT_FINISHNOTICE}}) {
         Harness h;
