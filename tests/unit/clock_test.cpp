@@ -176,14 +176,7 @@ struct Notify : ::testing::Test, TimerPort {
                         settings,
                         day,
                         *this,
-                        [this] {
-                            const int r = draws.empty() ? 0 : draws.front();
-                            EXPECT_FALSE(draws.empty()) << "unexpected draw";
-                            if (!draws.empty()) {
-                                draws.pop_front();
-                            }
-                            return r;
-                        },
+                        [this] { return Draw(); },
                         [this](std::u16string_view key, uint32_t seconds) {
                             savedUnderKey.emplace_back(key);
                             savedTotal.push_back(seconds);
@@ -192,6 +185,11 @@ struct Notify : ::testing::Test, TimerPort {
                             }
                         }};
 
+    int Draw() {  // an unexpected draw throws
+        const int r = draws.at(0);
+        draws.pop_front();
+        return r;
+    }
     void StartTimer(uint32_t, uint32_t) override {}
     void StopTimer(uint32_t id) override { stopped.push_back(id); }
     std::u16string Said() const { return speech.SpeechText ? speech.SpeechText : u""; }
