@@ -9,10 +9,12 @@
 #include "seed_clip.h"  // made by CMake from the fuzzer's seed
 #include "tests/support/failing_allocation.h"
 #include "tests/support/pictures_reference.h"
+#include "tests/support/test_bytes.h"
 #include "voice/clip_decode.h"
 
 namespace {
 
+using test::Get32;
 using Bytes = std::vector<uint8_t>;
 
 Bytes Scrambled(Bytes bytes) {
@@ -58,10 +60,6 @@ using Px = std::array<uint8_t, 4>;
 
 bool Decode(const Bytes& bytes, int w, int h, PixelImage& out) {
     return DecodeScrambledPicture(bytes.data(), bytes.size(), ScrambleKey, w, h, out);
-}
-
-uint32_t Get32(const std::vector<uint8_t>& v, size_t at) {
-    return v[at] | v[at + 1] << 8 | v[at + 2] << 16 | uint32_t{v[at + 3]} << 24;
 }
 
 TEST(Pictures, PremultipliedTopRowLastAndComposedBesideTheBalloon) {

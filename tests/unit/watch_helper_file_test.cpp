@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -54,39 +53,12 @@ TEST(HelperFileBytes, OnlyTheFirst4198BytesCount) {
     }
 }
 
-// Profile folders in memory; files are read as they stand at each read.
-struct Profiles : ::testing::Test, HelperFileSystem {
-    std::u16string root = u"C:\\Profiles\\";
-    std::vector<std::u16string> folders;
-    std::map<std::u16string, std::string> files;
-    int reads = 0;
+struct Profiles : ::testing::Test, test::FakeProfiles {
     HelperFileState state;
     CurrentArticle article;
 
-    std::u16string PathOf(std::u16string_view folder) {
-        return root + std::u16string(folder) + u"\\ymthelp_urltext.txt";
-    }
-    std::u16string ProfileRoot() override { return root; }
-    bool ListFolders(const std::u16string& listed, FolderVisitor& visitor) override {
-        for (const std::u16string& folder : folders) {
-            if (listed != root || !visitor.Visit(folder)) {
-                break;
-            }
-        }
-        return true;
-    }
-    std::ptrdiff_t ReadHead(const std::u16string& path, std::span<uint8_t> bytes) override {
-        ++reads;
-        auto it = files.find(path);
-        if (it == files.end()) {
-            return -1;
-        }
-        const std::size_t n = std::min(bytes.size(), it->second.size());
-        std::copy_n(it->second.begin(), n, bytes.begin());
-        return static_cast<std::ptrdiff_t>(n);
-    }
     void Write(std::u16string_view folder, std::u16string_view text) {
-        files[PathOf(folder)] = Utf16Le(text, true);
+        files[std::u16string(folder)] = Utf16Le(text, true);
     }
     bool Reread() { return ReadHelperFile(*this, state, nullptr, article); }
     bool Scan() { return ScanFirefoxProfiles(*this, state, article); }
