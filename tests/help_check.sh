@@ -15,7 +15,10 @@ command -v extract_chmLib >/dev/null || { echo "extract_chmLib is missing: run t
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 out=$work/chm
-extract_chmLib "$chm" "$out" >/dev/null && [ -s "$chm" ] || { echo "FAIL: cannot read $chm" >&2; exit 1; }
+if ! { [ -s "$chm" ] && extract_chmLib "$chm" "$out" >/dev/null; }; then
+    echo "FAIL: cannot read $chm" >&2
+    exit 1
+fi
 
 grep -qF '<h1>ヨミトキ ヘルプ</h1>' "$out/_RESOURCE/HLP000001.html" 2>/dev/null ||
     fail "the start topic /_RESOURCE/HLP000001.html is missing or lacks its heading"
