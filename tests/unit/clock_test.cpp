@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "clock/notifications.h"
@@ -247,21 +248,17 @@ TEST_F(Notify, TheChimeSpeaksOnTheFullHourWhenSilentWithItsOwnLineOneTimeInFive)
     settings.NotifyHour = true;
     notes.CheckHourlyChime({2026, 12, 6, 7, 0, 1});  // a late tick: no chime this hour
     EXPECT_EQ(speech.ActiveSpeechTimer, 0u);
-    const struct {
-        int hour, draw;
-        const char16_t* text;
-    } cases[] = {{7, -1, u" 7時になりました。"},
-                 {0, 5, u"0時になりました。\r\n日付が変わります。"},
-                 {0, 6, u" 0時になりました。"},
-                 {12, 10, u"12時になりました。\r\nお昼の時間ですよ。"}};
-    for (const auto& c : cases) {
+    for (auto [hour, draw, text] : {std::tuple{7, -1, u" 7時になりました。"},
+                                    {0, 5, u"0時になりました。\r\n日付が変わります。"},
+                                    {0, 6, u" 0時になりました。"},
+                                    {12, 10, u"12時になりました。\r\nお昼の時間ですよ。"}}) {
         draws.clear();
-        if (c.draw >= 0) {
-            draws.push_back(c.draw);
+        if (draw >= 0) {
+            draws.push_back(draw);
         }
-        notes.CheckHourlyChime({2026, 12, 6, c.hour, 0, 0});
+        notes.CheckHourlyChime({2026, 12, 6, hour, 0, 0});
         notes.CheckHourlyChime({2026, 12, 6, 8, 0, 0});  // not while a speech runs
-        EXPECT_EQ(Said(), c.text);
+        EXPECT_EQ(Said(), text);
         FinishSpeech();
     }
 }
