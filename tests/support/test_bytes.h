@@ -75,7 +75,7 @@ struct FakeWindowTree : WindowTree {
     std::map<WindowRef, Window> windows;
     std::vector<WindowRef> topLevel;  // front to back
     WindowRef next = 1;
-    int classReads = 0, parentReads = 0, textReads = 0, descendantWalks = 0;
+    int classReads = 0, parentReads = 0, textReads = 0;
 
     WindowRef Add(std::u16string className, WindowRef parent = 0, std::u16string text = u"") {
         const WindowRef w = next++;
@@ -124,10 +124,7 @@ struct FakeWindowTree : WindowTree {
             }
         }
     }
-    void VisitDescendants(WindowRef top, WindowVisitor& visitor) override {
-        ++descendantWalks;
-        Walk(top, visitor);
-    }
+    void VisitDescendants(WindowRef top, WindowVisitor& visitor) override { Walk(top, visitor); }
     bool Walk(WindowRef parent, WindowVisitor& visitor) {
         for (auto& [w, window] : windows) {
             if (window.parent == parent && (!visitor.Visit(w) || !Walk(w, visitor))) {
