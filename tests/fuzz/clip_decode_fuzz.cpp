@@ -8,15 +8,10 @@
 
 #include "common/scramble.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/test_bytes.h"
 #include "voice/clip_decode.h"
 
-namespace {
-
-uint32_t Get32(const std::vector<uint8_t>& v, size_t at) {
-    return v[at] | v[at + 1] << 8 | v[at + 2] << 16 | uint32_t{v[at + 3]} << 24;
-}
-
-}  // namespace
+using test::Get32;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Kept across clips, as the player keeps it.

@@ -5,45 +5,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <vector>
 
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/test_bytes.h"
 #include "watch/helper_file.h"
-
-namespace {
-
-// Up to four profile folders, each with a file (or none), all cut from the input.
-class FakeFiles final : public HelperFileSystem {
-  public:
-    std::u16string root = u"C:\\Profiles\\";
-    std::map<std::u16string, std::vector<uint8_t>> files;  // by folder name
-    std::vector<std::u16string> folders;
-
-    std::u16string ProfileRoot() override { return root; }
-    bool ListFolders(const std::u16string& listed, FolderVisitor& visitor) override {
-        FUZZ_CHECK(listed == root);
-        for (const std::u16string& name : folders) {
-            if (!visitor.Visit(name)) {
-                break;
-            }
-        }
-        return true;
-    }
-    std::ptrdiff_t ReadHead(const std::u16string& path, std::span<uint8_t> bytes) override {
-        FUZZ_CHECK(bytes.size() == kHelperReadBytes);
-        for (const auto& [name, content] : files) {
-            if (path == root + name + u"\\" + std::u16string(kHelperFileName)) {
-                const size_t n = std::min(content.size(), bytes.size());
-                std::copy_n(content.begin(), n, bytes.begin());
-                return static_cast<std::ptrdiff_t>(n);
-            }
-        }
-        return -1;
-    }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The whole input as one file, in an allocation of exactly its size.
@@ -62,14 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The input cut into folders and files, scanned twice as the reader does, then the
     // remembered file read again.
     FuzzedDataProvider input(data, size);
-    FakeFiles files;
+    test::FakeProfiles files;
     const int count = input.ConsumeIntegralInRange(0, 4);
     for (int i = 0; i < count; ++i) {
         std::u16string name(1, static_cast<char16_t>(u'a' + i));
         files.folders.push_back(name);
         if (input.ConsumeBool()) {
             const size_t length = input.ConsumeIntegralInRange<size_t>(0, 2 * kHelperReadBytes);
-            files.files[name] = input.ConsumeBytes<uint8_t>(length);
+            files.files[name] = input.ConsumeBytesAsString(length);
         }
     }
     // A miss leaves the article as it was (only a hit's article is used), so each round

@@ -17,6 +17,13 @@ void* Allocate(std::size_t size) {
     }
     throw std::bad_alloc();
 }
+void* TryAllocate(std::size_t size) noexcept {
+    try {
+        return Allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
 }  // namespace
 
 FailingAllocations::FailingAllocations(std::size_t bytes) {
@@ -33,18 +40,10 @@ void* operator new[](std::size_t size) {
     return Allocate(size);
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
+    return TryAllocate(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
+    return TryAllocate(size);
 }
 void operator delete(void* p) noexcept {
     std::free(p);

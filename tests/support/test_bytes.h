@@ -1,6 +1,7 @@
 #pragma once
-// Byte and text builders shared by the tests: UTF-16LE files, native-messaging frames, lines
-// split at CRLF, and a desktop of windows in memory for the window readers.
+// Byte and text builders shared by the tests and fuzz targets: UTF-16LE files,
+// native-messaging frames, lines split at CRLF, and in memory a desktop of windows for the
+// window readers and profile folders for the helper file reader.
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "watch/control_path.h"
+#include "watch/helper_file.h"
 
 namespace test {
 
@@ -25,6 +27,10 @@ inline std::string Utf16Le(std::u16string_view text, bool mark = false) {
 
 inline std::span<const std::uint8_t> Bytes(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+inline std::uint32_t Get32(const std::vector<std::uint8_t>& v, std::size_t at) {
+    return v[at] | v[at + 1] << 8 | v[at + 2] << 16 | std::uint32_t{v[at + 3]} << 24;
 }
 
 inline std::string Le32(std::uint32_t n) {
@@ -69,7 +75,7 @@ struct FakeWindowTree : WindowTree {
     std::map<WindowRef, Window> windows;
     std::vector<WindowRef> topLevel;  // front to back
     WindowRef next = 1;
-    int classReads = 0, parentReads = 0, textReads = 0, descendantWalks = 0;
+    int classReads = 0, parentReads = 0, textReads = 0;
 
     WindowRef Add(std::u16string className, WindowRef parent = 0, std::u16string text = u"") {
         const WindowRef w = next++;
@@ -118,10 +124,7 @@ struct FakeWindowTree : WindowTree {
             }
         }
     }
-    void VisitDescendants(WindowRef top, WindowVisitor& visitor) override {
-        ++descendantWalks;
-        Walk(top, visitor);
-    }
+    void VisitDescendants(WindowRef top, WindowVisitor& visitor) override { Walk(top, visitor); }
     bool Walk(WindowRef parent, WindowVisitor& visitor) {
         for (auto& [w, window] : windows) {
             if (window.parent == parent && (!visitor.Visit(w) || !Walk(w, visitor))) {
@@ -129,6 +132,38 @@ struct FakeWindowTree : WindowTree {
             }
         }
         return true;
+    }
+};
+
+// Profile folders, each with its helper file or none, read as they stand at each read.
+struct FakeProfiles : HelperFileSystem {
+    std::u16string root = u"C:\\Profiles\\";
+    std::vector<std::u16string> folders;
+    std::map<std::u16string, std::string> files;  // by folder
+    int reads = 0;
+
+    std::u16string PathOf(std::u16string_view folder) const {
+        return root + std::u16string(folder) + u"\\" + std::u16string(kHelperFileName);
+    }
+    std::u16string ProfileRoot() override { return root; }
+    bool ListFolders(const std::u16string& listed, FolderVisitor& visitor) override {
+        for (const std::u16string& folder : folders) {
+            if (listed != root || !visitor.Visit(folder)) {
+                break;
+            }
+        }
+        return true;
+    }
+    std::ptrdiff_t ReadHead(const std::u16string& path, std::span<std::uint8_t> bytes) override {
+        ++reads;
+        for (const auto& [folder, content] : files) {
+            if (path == PathOf(folder)) {
+                const std::size_t n = std::min(bytes.size(), content.size());
+                std::copy_n(content.begin(), n, bytes.begin());
+                return static_cast<std::ptrdiff_t>(n);
+            }
+        }
+        return -1;
     }
 };
 

@@ -6,58 +6,59 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "clock/notifications.h"
 #include "clock/viewing_clock.h"
 
 namespace {
+using Strings = std::vector<std::string>;
+using Texts = std::vector<std::u16string>;
+
 // The world around the clock: scripted samples, and a record of what the tick did.
 struct FakePorts : ClockPorts {
     std::deque<bool> samples;  // one per tick; a miss when empty
-    std::vector<std::string> calls;
-    std::vector<std::u16string> tips;
-    std::vector<TrayIconKind> icons;
-    std::vector<std::u16string> sibling;
-    std::vector<std::u16string> ranked;
+    Strings calls;
+    Texts tips, sibling, ranked;
+    TrayIconKind icon{};
     LocalTime now{2026, 12, 6, 10, 30, 15};
+    bool cachedHits = false;
 
-    bool RereadRememberedHelperFile() override { return Record("helper"), false; }
-    bool RecheckCachedReader() override { return Record("cached"), false; }
-    bool ScanFirefoxProfiles() override { return Record("profiles"), false; }
+    bool RereadRememberedHelperFile() override { return Call("helper"); }
+    bool RecheckCachedReader() override { return Call("cached") || cachedHits; }
+    bool ScanFirefoxProfiles() override { return Call("profiles"); }
     bool ScanBrowsers() override {
-        Record("browsers");
-        bool hit = !samples.empty() && samples.front();
-        if (!samples.empty())
+        const bool hit = !samples.empty() && samples.front();
+        if (!samples.empty()) {
             samples.pop_front();
-        return hit;
+        }
+        return Call("browsers") || hit;
     }
-    bool ScanAccessibleBrowsers() override { return Record("accessible"), false; }
-    void ModifyTray(std::u16string_view tip, TrayIconKind icon) override {
+    bool ScanAccessibleBrowsers() override { return Call("accessible"); }
+    void ModifyTray(std::u16string_view tip, TrayIconKind kind) override {
         tips.emplace_back(tip);
-        icons.push_back(icon);
+        icon = kind;
     }
     void TellSibling(std::u16string_view text) override { sibling.emplace_back(text); }
     void AddRankingSecond(const char16_t* article) override { ranked.emplace_back(article); }
-    void WriteTodayTotal() override { Record("log"); }
-    LocalTime Now() override { return Record("now"), now; }
-    void Record(const char* what) { calls.emplace_back(what); }
+    void WriteTodayTotal() override { Call("log"); }
+    LocalTime Now() override { return Call("now"), now; }
+    bool Call(const char* what) { return calls.emplace_back(what), false; }
 };
 
 struct FakeNotifications : ClockNotifications {
-    std::vector<std::string> calls;
+    Strings calls;
     bool speakNotice = false;
-    std::vector<uint32_t> todayAtDayCheck;
+    uint32_t todayAtDayCheck = 0;
     ViewingClock* clock = nullptr;
-    int dayOfCurrentDate = 6;
 
     void CheckElapsedTalk() override { calls.emplace_back("elapsed"); }
     bool CheckViewingEnd() override { return calls.emplace_back("end"), speakNotice; }
     void CheckDayChange(const LocalTime& now) override {
         calls.emplace_back("day");
-        todayAtDayCheck.push_back(clock->TodaySeconds);
-        if (now.day != dayOfCurrentDate) {  // what the real check does to the clock
-            dayOfCurrentDate = now.day;
+        todayAtDayCheck = clock->TodaySeconds;
+        if (now.day != 6) {  // what the real check does to the clock
             clock->TodaySeconds = 0;
         }
     }
@@ -73,15 +74,12 @@ struct ClockRun : ::testing::Test {
     FakePorts ports;
     FakeNotifications notes;
 
-    void SetUp() override { notes.clock = &clock; }
-    void Tick() {
-        ClockContext ctx{clock, speech, settings, article, u"ひなた", ports, notes};
-        ClockTick(ctx);
-    }
     void Ticks(std::initializer_list<bool> samples) {
+        notes.clock = &clock;
         for (bool s : samples) {
             ports.samples.push_back(s);
-            Tick();
+            ClockContext ctx{clock, speech, settings, article, u"ひなた", ports, notes};
+            ClockTick(ctx);
         }
     }
 };
@@ -89,21 +87,17 @@ struct ClockRun : ::testing::Test {
 TEST(StatusTexts, AreFormattedAsShown) {
     EXPECT_EQ(ViewingText(u"ひなた", 3723, 62),
               u"ヨミトキ[ひなた]  閲覧中(本日合計 1:02:03 連続 0:01:02)");
-    EXPECT_EQ(WatchingText(u"ひなた", 0, 2),
-              u"ヨミトキ[ひなた]  監視中(本日合計 0:00:00 直前 0:00:02)");
     EXPECT_EQ(WaitingText(u"", 359999), u"ヨミトキ[]  待機中(本日合計99:59:59)");
     EXPECT_EQ(SiblingStatusText(360000, 4294967295u), u"YMT 本日[100:00:00] 連続[1193046:28:15]");
 }
 
 TEST_F(ClockRun, AGapWithinTheGraceContinuesTheStretchAndTheFifthMissEndsIt) {
-    Ticks({true, false, false, true, true, false, false, false, false});  // a gap within the grace
-    EXPECT_EQ(clock.TodaySeconds, 3u);
+    Ticks({true, false, false, true, true, false, false, false, false});
     EXPECT_EQ(clock.ContinuousSeconds, 3u);  // not ended yet: the fifth miss ends it
-    EXPECT_EQ(std::count(notes.calls.begin(), notes.calls.end(), "end"), 0);
     Ticks({false});
     EXPECT_EQ(clock.ContinuousSeconds, 0u);
     EXPECT_EQ(ports.tips.back(), u"ヨミトキ[ひなた]  監視中(本日合計 0:00:03 直前 0:00:03)");
-    EXPECT_EQ(ports.icons.back(), TrayIconKind::Idle);
+    EXPECT_EQ(ports.icon, TrayIconKind::Idle);
     EXPECT_EQ(ports.sibling.front(), u"YMT 本日[ 0:00:01] 連続[ 0:00:01]");
     EXPECT_EQ(ports.sibling.back(), u"");
 }
@@ -111,13 +105,11 @@ TEST_F(ClockRun, AGapWithinTheGraceContinuesTheStretchAndTheFifthMissEndsIt) {
 TEST_F(ClockRun, ASpokenNoticeKeepsTheStretchUntilItEndsAndReadingAgainCutsItShort) {
     notes.speakNotice = true;
     Ticks({true, false, false, false, false, false});
-    EXPECT_EQ(clock.ContinuousSeconds, 1u);
     speech.ActiveSpeechTimer = IDT_FINISHNOTICE;
     speech.SpeechLength = speech.SpeechStep = 400;
     Ticks({true, true});
     EXPECT_EQ(speech.SpeechStep, 30u);  // sent to its fade-out
-    EXPECT_EQ(clock.ContinuousSeconds, 2u);
-    FinishNoticeEnded(clock);  // reading resumed: the stretch goes on
+    FinishNoticeEnded(clock);           // reading resumed: the stretch goes on
     EXPECT_EQ(clock.ContinuousSeconds, 2u);
     speech.ActiveSpeechTimer = IDT_ELAPSED;  // only the notice is cut short
     speech.SpeechStep = 200;
@@ -131,86 +123,61 @@ TEST_F(ClockRun, ASpokenNoticeKeepsTheStretchUntilItEndsAndReadingAgainCutsItSho
 TEST_F(ClockRun, SecondsSaturateAndTheSecondOfTheDayChangeBelongsToTheOldDay) {
     clock.TodaySeconds = clock.ContinuousSeconds = 4294967294u;
     Ticks({true, true, true});
-    EXPECT_EQ(clock.TodaySeconds, 4294967295u);
     EXPECT_EQ(clock.ContinuousSeconds, 4294967295u);
     clock.TodaySeconds = 100;
     ports.now = {2026, 12, 7, 0, 0, 0};
-    Tick();  // counts the second of the last sample, then the day changes
-    EXPECT_EQ(notes.todayAtDayCheck.back(), 101u);
+    Ticks({false});  // counts the second of the last sample, then the day changes
+    EXPECT_EQ(notes.todayAtDayCheck, 101u);
     EXPECT_EQ(clock.TodaySeconds, 0u);
 }
 
 TEST_F(ClockRun, StepsRunInTheirOrderAndSamplingStopsAtTheFirstHit) {
-    Ticks({true});
+    Ticks({true, false, false, false, false});
     notes.calls.clear();
     ports.calls.clear();
-    Ticks({false, false, false, false, false});
-    EXPECT_EQ(notes.calls[0], "elapsed");
-    EXPECT_EQ(std::vector<std::string>(ports.calls.begin(), ports.calls.begin() + 6),
-              (std::vector<std::string>{"helper", "cached", "profiles", "browsers", "accessible",
-                                        "now"}));
-    EXPECT_EQ(std::vector<std::string>(notes.calls.end() - 4, notes.calls.end()),
-              (std::vector<std::string>{"end", "day", "chime", "alarms"}));
-    struct CachedHit : FakePorts {
-        bool RecheckCachedReader() override { return Record("cached"), true; }
-    } hitting;
-    ClockContext ctx{clock, speech, settings, article, u"", hitting, notes};
-    ClockTick(ctx);
-    EXPECT_EQ(hitting.calls, (std::vector<std::string>{"helper", "cached", "now"}));
-    EXPECT_EQ(clock.WatchCountdown, kWatchGrace);
+    Ticks({false});
+    EXPECT_EQ(ports.calls,
+              (Strings{"helper", "cached", "profiles", "browsers", "accessible", "now"}));
+    EXPECT_EQ(notes.calls, (Strings{"end", "day", "chime", "alarms"}));
+    ports.calls.clear();
+    ports.cachedHits = true;
+    Ticks({false});
+    EXPECT_EQ(ports.calls, (Strings{"helper", "cached", "now"}));
 }
 
 TEST_F(ClockRun, TheDaysTotalReachesTheLogEveryMinuteAndSettingsDecideTrayAndRanking) {
     clock.TodaySeconds = 58;
     Ticks({true, true, true});  // counts 59 and 60
     EXPECT_EQ(std::count(ports.calls.begin(), ports.calls.end(), "log"), 1);
-    settings.NoTaskbarIcon = true;
-    settings.HistryEnabled = true;
+    settings.NoTaskbarIcon = settings.HistryEnabled = true;
     ports.tips.clear();
     article.text[0] = u'猫';
-    Ticks({true, true});
-    EXPECT_TRUE(ports.tips.empty());
-    EXPECT_EQ(ports.ranked, (std::vector<std::u16string>{u"猫", u"猫"}));
+    Ticks({true});
     settings.HistryEnabled = false;
     Ticks({true});
     article.text[0] = u'\0';  // no article: nothing ranked
     settings.HistryEnabled = true;
     Ticks({true});
-    EXPECT_EQ(ports.ranked.size(), 2u);
+    EXPECT_TRUE(ports.tips.empty());
+    EXPECT_EQ(ports.ranked, Texts{u"猫"});
 }
 
-struct FakeWindow : TimerPort {
-    std::vector<uint32_t> started, stopped;
-    void StartTimer(uint32_t id, uint32_t) override { started.push_back(id); }
-    void StopTimer(uint32_t id) override { stopped.push_back(id); }
-};
-
-struct Notify : ::testing::Test {
+struct Notify : ::testing::Test, TimerPort {
     ViewingClock clock;
     SpeechState speech;
     Settings settings;
     CurrentDay day{{2026, 12, 6, 10, 0, 0}, u"20261206"};
-    FakeWindow window;
+    std::vector<uint32_t> stopped;
     std::deque<int> draws;
-    int drawsTaken = 0;
-    std::vector<std::u16string> savedUnderKey;  // the day key of each save
+    Texts savedUnderKey;
     std::vector<uint32_t> savedTotal;
     std::function<void()> duringSave;  // what a message box's loop runs inside the save
     Notifications notes{clock,
                         speech,
                         settings,
                         day,
-                        window,
-                        [this] {
-                            ++drawsTaken;
-                            if (draws.empty()) {
-                                ADD_FAILURE() << "unexpected draw";
-                                return 1;
-                            }
-                            int r = draws.front();
-                            draws.pop_front();
-                            return r;
-                        },
+                        *this,
+                        [this] { return Draw(); },
                         [this](std::u16string_view key, uint32_t seconds) {
                             savedUnderKey.emplace_back(key);
                             savedTotal.push_back(seconds);
@@ -219,17 +186,20 @@ struct Notify : ::testing::Test {
                             }
                         }};
 
-    std::u16string Said() const { return speech.SpeechText ? speech.SpeechText : u""; }
-    // What the speech timer does when a speech runs out.
-    void FinishSpeech() {
-        window.stopped.push_back(speech.ActiveSpeechTimer);
-        speech.ActiveSpeechTimer = 0;
+    int Draw() {  // an unexpected draw throws
+        const int r = draws.at(0);
+        draws.pop_front();
+        return r;
     }
+    void StartTimer(uint32_t, uint32_t) override {}
+    void StopTimer(uint32_t id) override { stopped.push_back(id); }
+    std::u16string Said() const { return speech.SpeechText ? speech.SpeechText : u""; }
+    void FinishSpeech() { speech.ActiveSpeechTimer = 0; }  // as the speech timer's end does
 };
 
-TEST_F(Notify, ElapsedLinesSpeakOnTheirMarkAndTwoEntryMarksDrawOnce) {
+TEST_F(Notify, ElapsedLinesSpeakOnTheirMarkAndReplaceARunningLine) {
     settings.NotifyTime = true;
-    for (uint32_t s : {299u, 301u, 3599u, 604801u, 4294967295u}) {
+    for (uint32_t s : {299u, 301u, 4294967295u}) {
         clock.ContinuousSeconds = s;
         notes.CheckElapsedTalk();
         EXPECT_EQ(speech.ActiveSpeechTimer, 0u) << s;
@@ -237,38 +207,25 @@ TEST_F(Notify, ElapsedLinesSpeakOnTheirMarkAndTwoEntryMarksDrawOnce) {
     clock.ContinuousSeconds = 300;
     notes.CheckElapsedTalk();
     EXPECT_EQ(Said(), u"見始めてから5分経過です。");
-    EXPECT_EQ(drawsTaken, 0);  // one entry: no draw
     clock.ContinuousSeconds = 3600;
-    draws = {7};  // odd: the first entry, a warning; it replaces the running line
+    draws = {7};  // odd: the first entry, a warning
     notes.CheckElapsedTalk();
     EXPECT_TRUE(speech.ElapsedWarning);
-    EXPECT_EQ(window.stopped, std::vector<uint32_t>{IDT_ELAPSED});
-    settings.NotifyTime = false;
-    speech = {};
-    notes.CheckElapsedTalk();
-    EXPECT_EQ(speech.ActiveSpeechTimer, 0u);
-}
-
-TEST_F(Notify, AFarewellIsNeverInterruptedAndTakesNoDraw) {
-    settings.NotifyTime = true;
-    speech.ActiveSpeechTimer = IDT_FAREWELL + 1;
-    clock.ContinuousSeconds = 3600;
+    EXPECT_EQ(stopped, std::vector<uint32_t>{IDT_ELAPSED});
+    speech.ActiveSpeechTimer = IDT_FAREWELL + 1;  // a farewell is never interrupted
     notes.CheckElapsedTalk();
     EXPECT_FALSE(notes.CheckViewingEnd());
-    EXPECT_EQ(drawsTaken, 0);
-    EXPECT_TRUE(window.started.empty());
 }
 
 TEST_F(Notify, TheNoticeReplacesARunningLineWithTheTotals) {
     EXPECT_EQ(NoticeText(3723, 65),
               u"Wikipediaを見終わりました。今日見た時間は全部で 1時間 2分 3秒、"
               u"連続で見た時間は 0時間 1分 5秒です。");
-    settings.NotifyTime = true;
+    speech.ActiveSpeechTimer = IDT_ELAPSED;
     clock.ContinuousSeconds = 600;
-    notes.CheckElapsedTalk();
     clock.TodaySeconds = 700;
     EXPECT_TRUE(notes.CheckViewingEnd());
-    EXPECT_EQ(window.stopped, std::vector<uint32_t>{IDT_ELAPSED});
+    EXPECT_EQ(stopped, std::vector<uint32_t>{IDT_ELAPSED});
     EXPECT_EQ(speech.ActiveSpeechTimer, IDT_FINISHNOTICE);
     EXPECT_EQ(Said(), NoticeText(700, 600));
     settings.NotifyFinish = false;
@@ -280,7 +237,7 @@ TEST_F(Notify, TheDayChangesOnTheDayOfTheMonthOnlyAndSavesFirst) {
     notes.CheckDayChange({2027, 1, 6, 9, 0, 0});  // a month slept through: the same day
     EXPECT_TRUE(savedUnderKey.empty());
     notes.CheckDayChange({2027, 1, 7, 0, 0, 0});
-    EXPECT_EQ(savedUnderKey, std::vector<std::u16string>{u"20261206"});
+    EXPECT_EQ(savedUnderKey, Texts{u"20261206"});
     EXPECT_EQ(savedTotal, std::vector<uint32_t>{5000});
     EXPECT_EQ(day.key, u"20270107");
     EXPECT_EQ(clock.TodaySeconds, 0u);
@@ -291,31 +248,23 @@ TEST_F(Notify, TheChimeSpeaksOnTheFullHourWhenSilentWithItsOwnLineOneTimeInFive)
     settings.NotifyHour = true;
     notes.CheckHourlyChime({2026, 12, 6, 7, 0, 1});  // a late tick: no chime this hour
     EXPECT_EQ(speech.ActiveSpeechTimer, 0u);
-    const struct {
-        int hour, draw;
-        const char16_t* text;
-    } cases[] = {
-        {7, -1, u" 7時になりました。"},
-        {0, 5, u"0時になりました。\r\n日付が変わります。"},
-        {0, 6, u" 0時になりました。"},
-        {12, 10, u"12時になりました。\r\nお昼の時間ですよ。"},
-    };
-    for (const auto& c : cases) {
+    for (auto [hour, draw, text] : {std::tuple{7, -1, u" 7時になりました。"},
+                                    {0, 5, u"0時になりました。\r\n日付が変わります。"},
+                                    {0, 6, u" 0時になりました。"},
+                                    {12, 10, u"12時になりました。\r\nお昼の時間ですよ。"}}) {
         draws.clear();
-        if (c.draw >= 0) {
-            draws.push_back(c.draw);
+        if (draw >= 0) {
+            draws.push_back(draw);
         }
-        notes.CheckHourlyChime({2026, 12, 6, c.hour, 0, 0});
-        EXPECT_EQ(Said(), c.text);
+        notes.CheckHourlyChime({2026, 12, 6, hour, 0, 0});
         notes.CheckHourlyChime({2026, 12, 6, 8, 0, 0});  // not while a speech runs
-        EXPECT_EQ(Said(), c.text);
+        EXPECT_EQ(Said(), text);
         FinishSpeech();
     }
 }
 
 TEST_F(Notify, AlarmsWaitForSilenceWithinTheirMinuteAndFireOnce) {
-    settings.NotifyHour = true;
-    settings.Alarm1Enable = settings.Alarm2Enable = true;
+    settings.NotifyHour = settings.Alarm1Enable = settings.Alarm2Enable = true;
     settings.Alarm1h = settings.Alarm2h = 9;
     settings.Alarm1Mes = std::u16string(100000, u'あ');
     LocalTime t{2026, 12, 6, 9, 0, 0};
@@ -329,13 +278,11 @@ TEST_F(Notify, AlarmsWaitForSilenceWithinTheirMinuteAndFireOnce) {
     settings.Alarm1Mes.reset();  // the speech keeps its own text
     EXPECT_EQ(Said(), std::u16string(u"時間になりましたよ。\r\n").append(100000, u'あ'));
     EXPECT_FALSE(settings.Alarm1Enable);
-    EXPECT_TRUE(settings.Alarm2Enable);
     FinishSpeech();
     draws = {3};
     t.second = 45;
     notes.CheckAlarms(t);
     EXPECT_EQ(Said(), u"時間ですよ～。\r\n");  // no message: the opening line alone
-    EXPECT_FALSE(settings.Alarm2Enable);
     FinishSpeech();
     notes.CheckAlarms(t);
     EXPECT_EQ(speech.ActiveSpeechTimer, 0u);
@@ -346,12 +293,9 @@ TEST_F(Notify, AnAlarmWhoseMinutePassesDuringASpeechWaitsForTheNextDay) {
     settings.Alarm3h = 23;
     settings.Alarm3m = 59;
     speech.ActiveSpeechTimer = IDT_ELAPSED;
-    for (int s = 0; s < 60; ++s) {
-        notes.CheckAlarms({2026, 12, 6, 23, 59, s});
-    }
+    notes.CheckAlarms({2026, 12, 6, 23, 59, 59});
     FinishSpeech();
     notes.CheckAlarms({2026, 12, 7, 0, 0, 0});
-    EXPECT_TRUE(settings.Alarm3Enable);
     draws = {2};
     notes.CheckAlarms({2026, 12, 7, 23, 59, 0});
     EXPECT_EQ(Said(), u"時間です。\r\n");
@@ -374,9 +318,7 @@ TEST_F(Notify, TheDayChangeAtMidnightSavesOnceBeforeTheChimeWhateverRunsInsideTh
     };
     ClockTick(ctx);
     EXPECT_EQ(savedTotal, std::vector<uint32_t>{100});  // the counted second is the old day's
-    EXPECT_EQ(savedUnderKey, std::vector<std::u16string>{u"20261206"});
     EXPECT_EQ(clock.TodaySeconds, 0u);
-    EXPECT_EQ(speech.ActiveSpeechTimer, IDT_HOURLY);
     EXPECT_EQ(Said(), u" 0時になりました。");
 }
 
