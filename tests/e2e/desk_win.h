@@ -202,6 +202,12 @@ struct Screenshot {
 };
 std::optional<Screenshot> TakeScreenshot();
 
+inline RECT WindowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
 // Client point of the main window (and of the balloon lying on it).
 inline void ClickBalloon(const Program& program, int x, int y) {
     PostMessageW(program.MainWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));

@@ -11,12 +11,6 @@ namespace {
 using namespace e2e;
 using DisplayScale = Desk;
 
-RECT WindowRect(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return r;
-}
-
 TEST_F(DisplayScale, TheCharacterIsSharpAndInPlaceAtTheScaleInUse) {
     const char* expected = std::getenv("YMT_EXPECT_DPI");
     const int dpi = expected != nullptr ? std::atoi(expected) : 96;

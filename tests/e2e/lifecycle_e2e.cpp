@@ -11,12 +11,6 @@ namespace {
 using namespace e2e;
 using Lifecycle = Desk;
 
-RECT WindowRect(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return r;
-}
-
 TEST_F(Lifecycle, TheFirstStartGreetsBottomLeftIgnoresCloseAndLogOffKeepsTheDay) {
     RunningProgram program({}, false);
     ASSERT_TRUE(program.Up());
