@@ -25,8 +25,9 @@ using test::NativeFrame;
 constexpr char kId[] = "0b1c2d3e-4f50-4a6b-8c7d-9e0f1a2b3c4d";
 constexpr char16_t kFolder[] = u"C:\\p\\abc.default";
 
-std::string Body(const std::string& urlJson) {
-    return std::string("{\"id\":\"") + kId + "\",\"url\":" + urlJson + "}";
+// A message with the identity and one more member.
+std::string Body(const std::string& json, const char* member = "url") {
+    return std::string("{\"id\":\"") + kId + "\",\"" + member + "\":" + json + "}";
 }
 std::string Page(const std::string& url) {
     return NativeFrame(Body("\"" + url + "\""));
@@ -44,7 +45,7 @@ ReadBytesFn ReaderOf(std::string data, std::size_t chunk = 1 << 30, bool lies = 
     };
 }
 
-TEST(HelperFrames, FramesBackToBackWhateverTheReadsGiveThenTheEnd) {
+TEST(HelperFrames, BackToBackWhateverTheReadsGiveAndCutOrOverlongOnesWithoutTheirBody) {
     for (std::size_t chunk : {1u, 3u, 1000u}) {
         for (bool lies : {false, true}) {
             const auto read = ReaderOf(
@@ -56,12 +57,8 @@ TEST(HelperFrames, FramesBackToBackWhateverTheReadsGiveThenTheEnd) {
             EXPECT_EQ(ReadFrame(read).status, FrameStatus::End);
         }
     }
-}
-
-TEST(HelperFrames, TruncatedAndOverlongFramesAreReportedWithoutTheirBody) {
-    for (const std::string& data :
-         {std::string("\x05\x00", 2), NativeFrame("hello").substr(0, 7)}) {
-        const Frame f = ReadFrame(ReaderOf(data));
+    for (const std::string& cut : {std::string("\x05\x00", 2), NativeFrame("hello").substr(0, 7)}) {
+        const Frame f = ReadFrame(ReaderOf(cut));
         EXPECT_EQ(f.status, FrameStatus::Truncated);
         EXPECT_TRUE(f.body.empty());
     }
@@ -70,44 +67,39 @@ TEST(HelperFrames, TruncatedAndOverlongFramesAreReportedWithoutTheirBody) {
               FrameStatus::Frame);
 }
 
-TEST(HelperMessage, PagesNoPagesAndEscapesIntoUtf16) {
+TEST(HelperMessage, PagesNoPagesEscapesAndNestingUpToTheLimit) {
     auto m =
         ParseHostMessage(Body("\"https://ja.wikipedia.org/wiki/日本\\u8a9e\\ud83d\\ude00\\n\""));
     ASSERT_TRUE(m);
     EXPECT_EQ(m->id, u"0b1c2d3e-4f50-4a6b-8c7d-9e0f1a2b3c4d");
     EXPECT_EQ(m->url, u"https://ja.wikipedia.org/wiki/日本語😀\n");
-    m = ParseHostMessage(Body("null"));
-    ASSERT_TRUE(m);
-    EXPECT_FALSE(m->hasPage);
+    EXPECT_FALSE(ParseHostMessage(Body("null"))->hasPage);
     m = ParseHostMessage(
         std::string(" {\"v\": [1, -2.5e+3, {\"x\": [true, null]}], \"url\":\"a\",") + "\"id\": \"" +
         kId + "\", \"url\" : \"u\" } \r\n");
     ASSERT_TRUE(m);
     EXPECT_EQ(m->url, u"u");  // other members pass; the last of two counts
-}
-
-TEST(HelperMessage, RejectsMalformedJsonBadUtf8AndDeepNesting) {
+    const auto nested = [](int depth) {
+        return Body(std::string(depth, '[') + std::string(depth, ']'), "x");
+    };
+    EXPECT_TRUE(ParseHostMessage(nested(kMaxJsonDepth - 1)));
     const std::string good = Body("\"a\"");
     for (const std::string& bad :
          {std::string("[]"), good.substr(0, good.size() - 1), good + "x",
           std::string("{\"url\":\"a\"}"), Body("5"), Body("\"a\\u12G4\""), Body("\"a\nb\""),
-          Body("\"\\ud83d\""), Body("\"\xC0\xAF\""), Body("\"\xED\xA0\x80\""),
-          Body("\"\xF4\x90\x80\x80\""), Body("[1,]"), Body(std::string(kMaxJsonDepth, '['))}) {
+          Body("\"\\ud83d\""), Body("\"\\ude00\""), Body("\"\xC0\xAF\""), Body("\"\xED\xA0\x80\""),
+          Body("\"\xF4\x90\x80\x80\""), Body("[1,]", "x"), nested(kMaxJsonDepth)}) {
         EXPECT_FALSE(ParseHostMessage(bad)) << bad;
     }
-    const std::string ok =
-        std::string(kMaxJsonDepth - 1, '[') + std::string(kMaxJsonDepth - 1, ']');
-    EXPECT_TRUE(ParseHostMessage(std::string("{\"id\":\"") + kId + "\",\"x\":" + ok + "}"));
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(u"aé日😀")), u"aé日😀");
 }
 
-TEST(HelperFile, LayoutMarkersAndTheCutAtWhatTheProgramReads) {
+TEST(HelperFile, LayoutMarkersTheCutAtWhatTheProgramReadsAndTheManifest) {
     EXPECT_EQ(BuildHelperFileContent(u'7', u"h/é"), test::Utf16Le(u"7 h/é", true));
     std::optional<char16_t> last;
     std::set<char16_t> seen;
     for (int i = 0; i < 25; ++i) {
-        last = NextMarker(last);
-        seen.insert(*last);
+        seen.insert(*(last = NextMarker(last)));
     }
     EXPECT_EQ(seen.size(), std::size(kMarkerCycle) - 1);
     EXPECT_EQ(MarkerOfContent(test::Utf16Le(u"4 x", true)), u'4');
@@ -115,9 +107,6 @@ TEST(HelperFile, LayoutMarkersAndTheCutAtWhatTheProgramReads) {
     EXPECT_EQ(BuildHelperFileContent(u'1', address).size(), 2 * kHelperReadUnits);
     std::u16string pair(kMaxAddressUnits - 1, u'a');
     EXPECT_EQ(ClipAddress(pair + u"😀tail"), pair);  // a pair is never split
-}
-
-TEST(HelperFile, TheManifestNamesTheHostAndEscapesThePath) {
     const std::string json = BuildHostManifest(u"C:\\Users\\山田\\ymt \"x\"\\ymthelp.exe");
     for (const char* part : {"\"name\": \"ymthelp\"", "\"type\": \"stdio\"",
                              "\"allowed_extensions\": [\"ymthelp@yomitoki\"]",
@@ -153,15 +142,15 @@ TEST(HelperProfile, IdentityPrefsFolderNamesAndTheChoice) {
 struct FakeWorld {
     std::map<std::u16string, std::string> files;  // folder -> address file
     std::vector<std::string> writes;
-    std::u16string profileOfId = kFolder;
+    bool profileKnown = true, failWrites = false;
     int lookups = 0;
-    bool failWrites = false;
     std::uint64_t now = 0;
+    HostSession session;
     HostPorts Ports() {
         HostPorts p;
         p.findProfile = [this](std::u16string_view) -> std::optional<std::u16string> {
             ++lookups;
-            return profileOfId.empty() ? std::nullopt : std::optional(profileOfId);
+            return profileKnown ? std::optional<std::u16string>(kFolder) : std::nullopt;
         };
         p.readHelperFile = [this](std::u16string_view folder) -> std::optional<std::string> {
             auto it = files.find(std::u16string(folder));
@@ -169,13 +158,15 @@ struct FakeWorld {
         };
         p.writeHelperFile = [this](std::u16string_view folder, std::string_view bytes) {
             if (!failWrites) {
-                files[std::u16string(folder)] = std::string(bytes);
-                writes.emplace_back(bytes);
+                writes.emplace_back(files[std::u16string(folder)] = bytes);
             }
             return !failWrites;
         };
         p.nowMs = [this] { return now; };
         return p;
+    }
+    MessageOutcome Send(const std::string& url) {
+        return HandleFrameBody(session, Ports(), Body("\"" + url + "\""));
     }
 };
 
@@ -185,42 +176,37 @@ std::string File(int marker, std::u16string_view address) {
 
 TEST(HelperSession, EveryMessageRewritesTheFileWithTheNextMarkerAndTheEndClearsIt) {
     FakeWorld world;
-    HostSession session;
     const std::string input = Page("https://a/A") + Page("https://a/A") + NativeFrame("{") +
                               NativeFrame(Body("null")) + Page("https://a/B");
-    EXPECT_EQ(RunHost(session, world.Ports(), ReaderOf(input)), FrameStatus::End);
+    EXPECT_EQ(RunHost(world.session, world.Ports(), ReaderOf(input)), FrameStatus::End);
     EXPECT_EQ(world.writes,
               (std::vector<std::string>{File(0, u"https://a/A"), File(1, u"https://a/A"),
                                         File(2, u""), File(3, u"https://a/B"), File(4, u"")}));
     EXPECT_EQ(world.lookups, 1);
     FakeWorld broken;  // a broken stream ends the run and clears the address too
-    EXPECT_EQ(RunHost(session, broken.Ports(), ReaderOf(Page("a") + Le32(1u << 31))),
+    EXPECT_EQ(RunHost(world.session, broken.Ports(), ReaderOf(Page("a") + Le32(1u << 31))),
               FrameStatus::TooLong);
     EXPECT_EQ(broken.writes.back(), File(6, u""));
 }
 
-TEST(HelperSession, TheFirstWriteChangesTheMarkerLeftByAnEarlierRun) {
+TEST(HelperSession, TheFirstWriteChangesTheMarkerLeftByAnEarlierRunAndAFailureKeepsIt) {
     FakeWorld world;
     world.files[kFolder] = File(4, u"old");
-    HostSession session;
-    HandleFrameBody(session, world.Ports(), Body("\"x\""));
-    EXPECT_EQ(world.writes[0], File(5, u"x"));
-    world.failWrites = true;  // a failed write keeps the marker the file still has
-    EXPECT_EQ(HandleFrameBody(session, world.Ports(), Body("\"y\"")), MessageOutcome::WriteFailed);
+    world.Send("x");
+    world.failWrites = true;
+    EXPECT_EQ(world.Send("y"), MessageOutcome::WriteFailed);
     world.failWrites = false;
-    HandleFrameBody(session, world.Ports(), Body("\"z\""));
-    EXPECT_EQ(world.writes[1], File(6, u"z"));
+    world.Send("z");
+    EXPECT_EQ(world.writes, (std::vector<std::string>{File(5, u"x"), File(6, u"z")}));
 }
 
 TEST(HelperSession, AnUnknownProfileIsLookedUpAgainAfterPausesThatDoubleUpToAMinute) {
     FakeWorld world;
-    world.profileOfId.clear();
-    HostSession session;
-    const auto ports = world.Ports();
+    world.profileKnown = false;
     std::vector<std::uint64_t> lookupTimes;
-    for (world.now = 0; world.now <= 250'000; world.now += 500) {
+    for (; world.now <= 250'000; world.now += 500) {
         const int before = world.lookups;
-        EXPECT_EQ(HandleFrameBody(session, ports, Body("\"a\"")), MessageOutcome::NoProfile);
+        EXPECT_EQ(world.Send("a"), MessageOutcome::NoProfile);
         if (world.lookups != before) {
             lookupTimes.push_back(world.now);
         }
