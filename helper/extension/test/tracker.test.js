@@ -34,52 +34,34 @@ test("the address that counts", () => {
 // a clock that move only when told.
 async function started({ hostInstalled = true } = {}) {
   const ff = { hostInstalled, windows: [win(1, A, { focused: true })], ports: [], time: 1000, intervals: [] };
-  const event = () => ({ addListener() {} });
+  const events = (...names) => Object.fromEntries(names.map((n) => [n, { addListener() {} }]));
+  const connectNative = (name) => {
+    if (ff.connectThrows) throw new Error("No such native application");
+    const listeners = [];
+    const port = { name, messages: [], broken: false, onDisconnect: { addListener: (fn) => listeners.push(fn) } };
+    port.postMessage = (message) => {
+      if (port.broken) throw new Error("Attempt to postMessage on disconnected port");
+      port.messages.push(message.url);
+    };
+    port.disconnect = () => (port.broken = true);
+    port.hostExits = () => ((port.broken = true), listeners.forEach((fn) => fn(port)));
+    ff.ports.push(port);
+    if (!ff.hostInstalled) Promise.resolve().then(port.hostExits);
+    return port;
+  };
   ff.browser = {
-    runtime: {
-      getURL: (path) => `moz-extension://0b1c2d3e-4f50-4a6b-8c7d-9e0f1a2b3c4d${path}`,
-      connectNative(name) {
-        if (ff.connectThrows) {
-          throw new Error("No such native application");
-        }
-        const listeners = [];
-        const port = {
-          name,
-          messages: [],
-          broken: false,
-          onDisconnect: { addListener: (fn) => listeners.push(fn) },
-          postMessage(message) {
-            if (port.broken) {
-              throw new Error("Attempt to postMessage on disconnected port");
-            }
-            port.messages.push(message.url);
-          },
-          disconnect: () => (port.broken = true),
-          hostExits: () => ((port.broken = true), listeners.forEach((fn) => fn(port))),
-        };
-        ff.ports.push(port);
-        if (!ff.hostInstalled) {
-          Promise.resolve().then(port.hostExits);
-        }
-        return port;
-      },
-    },
+    runtime: { getURL: (path) => `moz-extension://0b1c2d3e-4f50-4a6b-8c7d-9e0f1a2b3c4d${path}`, connectNative },
     extension: { isAllowedIncognitoAccess: async () => false },
-    windows: { onFocusChanged: event(), onRemoved: event(), onCreated: event(), getAll: async () => ff.windows, getLastFocused: async () => ff.windows[0] },
-    tabs: { onActivated: event(), onUpdated: event(), onRemoved: event(), onAttached: event(), onDetached: event() },
+    windows: { ...events("onFocusChanged", "onRemoved", "onCreated"), getAll: async () => ff.windows, getLastFocused: async () => ff.windows[0] },
+    tabs: events("onActivated", "onUpdated", "onRemoved", "onAttached", "onDetached"),
   };
-  const timers = {
-    setInterval: (fn, ms) => ff.intervals.push({ fn, ms, due: ff.time + ms }),
-    clearInterval: (handle) => (ff.intervals[handle - 1].due = Infinity),
-    now: () => ff.time,
-  };
+  const timers = { setInterval: (fn, ms) => ff.intervals.push({ fn, ms, due: ff.time + ms }), clearInterval: (handle) => (ff.intervals[handle - 1].due = Infinity), now: () => ff.time };
   // Moves the clock, firing intervals in order and letting their promises settle.
   ff.advance = async (ms) => {
     for (const end = ff.time + ms; ; ) {
       const next = ff.intervals.filter((t) => t.due <= end).sort((a, b) => a.due - b.due)[0];
       if (!next) {
-        ff.time = end;
-        return;
+        return void (ff.time = end);
       }
       ff.time = next.due;
       next.due += next.ms;
@@ -89,34 +71,28 @@ async function started({ hostInstalled = true } = {}) {
   };
   ff.tracker = createTracker(ff.browser, timers);
   await ff.tracker.start();
-  await settle();
-  return ff;
+  return settle().then(() => ff);
 }
 
-function settle() {
-  return new Promise((resolve) => setImmediate(resolve));
-}
+const settle = () => new Promise((resolve) => setImmediate(resolve));
 
 test.describe("the native host", () => {
-  test("hears the shown page twice a second, and is started again after the delay when it ends", async () => {
+  test("hears the shown page twice a second and 'no page' once, is started again after the delay when it ends, and is let go on stop", async () => {
     const ff = await started();
     await ff.advance(1000);
-    assert.deepEqual(ff.ports[0].messages, [A, A, A]);
+    ff.windows = [];
+    await ff.advance(3 * SEND_INTERVAL_MS);
+    assert.deepEqual(ff.ports[0].messages, [A, A, A, null]);
     ff.ports[0].hostExits();
     await ff.advance(RECONNECT_DELAY_MS - SEND_INTERVAL_MS);
     assert.equal(ff.ports.length, 1);
     await ff.advance(SEND_INTERVAL_MS);
-    assert.deepEqual(ff.ports[1].messages, [A]);
-  });
-
-  test("is told 'no page' once per connection", async () => {
-    const ff = await started();
-    ff.windows = [];
+    ff.windows = [win(1, B, { focused: true })];
+    await ff.advance(SEND_INTERVAL_MS);
+    ff.tracker.stop();
     await ff.advance(3 * SEND_INTERVAL_MS);
-    assert.deepEqual(ff.ports[0].messages, [A, null]);
-    ff.ports[0].hostExits();
-    await ff.advance(RECONNECT_DELAY_MS);
-    assert.deepEqual(ff.ports[1].messages, [null]);
+    assert.deepEqual(ff.ports[1].messages, [null, B]);
+    assert.ok(ff.ports[1].broken);
   });
 
   test("that is missing, whose start throws or whose port breaks is tried again only every few seconds", async () => {
@@ -145,13 +121,5 @@ test.describe("the native host", () => {
     release();
     await slow;
     assert.deepEqual(ff.ports[0].messages, [A, B]);
-  });
-
-  test("is let go when the tracker stops", async () => {
-    const ff = await started();
-    ff.tracker.stop();
-    await ff.advance(3 * SEND_INTERVAL_MS);
-    assert.deepEqual(ff.ports[0].messages, [A]);
-    assert.ok(ff.ports[0].broken);
   });
 });
