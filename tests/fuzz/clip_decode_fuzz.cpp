@@ -3,7 +3,6 @@
 // fuzzer mutates Ogg structure rather than XORed bytes (every key reaches the same decoder
 // paths; the unit tests cover the key itself).
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "common/scramble.h"
@@ -16,11 +15,7 @@ using test::Get32;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Kept across clips, as the player keeps it.
     static VoiceBuffers buffers;
-    // The scrambled clip in an allocation of exactly its size.
-    const auto scrambled = std::make_unique<uint8_t[]>(size + 1);
-    for (size_t i = 0; i < size; ++i) {
-        scrambled[i] = data[i] ^ ScrambleKey;
-    }
+    const auto scrambled = fuzz::ExactCopy(data, size, ScrambleKey);
     std::vector<uint8_t> wave(3, 0xAA);  // left over from an earlier clip
     const bool decoded = DecodeClipToWave(scrambled.get(), size, ScrambleKey, buffers, wave);
     if (!decoded) {

@@ -5,9 +5,11 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/test_bytes.h"
 #include "watch/control_path.h"
 
 namespace {
@@ -18,7 +20,7 @@ constexpr std::u16string_view kAddressPrefixes[] = {
 
 struct Window {
     std::u16string className;
-    size_t parent = 0;  // 1-based; 0 for none
+    size_t parent = 0;  // 0 for none
     std::u16string text;
     size_t claimedText = 0;  // added to the count the window reports
     size_t claimedClass = 0;
@@ -26,47 +28,37 @@ struct Window {
 
 class FakeTree final : public WindowTree {
   public:
-    std::vector<Window> windows;  // WindowRef i + 1
+    std::vector<Window> windows;  // by WindowRef; [0] (empty, claiming nothing) for none
 
-    const Window* Find(WindowRef ref) const {
-        return ref >= 1 && ref <= windows.size() ? &windows[ref - 1] : nullptr;
-    }
+    const Window& At(WindowRef ref) const { return windows[ref < windows.size() ? ref : 0]; }
     // Copies what fits with its terminator, as the platform does, but reports what the
     // window claims.
     static size_t Give(const std::u16string& value, size_t claimed, char16_t* buffer, size_t room) {
         FUZZ_CHECK(room > 0);
-        const size_t n = std::min(value.size(), room - 1);
-        std::copy_n(value.data(), n, buffer);
-        buffer[n] = u'\0';
-        return n + claimed;
+        return test::CopyOut(value, buffer, room) + claimed;
     }
     size_t ClassName(WindowRef ref, char16_t* buffer, size_t room) override {
-        const Window* w = Find(ref);
-        return w == nullptr ? 0 : Give(w->className, w->claimedClass, buffer, room);
+        return Give(At(ref).className, At(ref).claimedClass, buffer, room);
     }
-    WindowRef Parent(WindowRef ref) override {
-        const Window* w = Find(ref);
-        return w == nullptr ? 0 : w->parent;
-    }
+    WindowRef Parent(WindowRef ref) override { return At(ref).parent; }
     size_t Text(WindowRef ref, char16_t* buffer, size_t room) override {
-        const Window* w = Find(ref);
-        return w == nullptr ? 0 : Give(w->text, w->claimedText, buffer, room);
+        return Give(At(ref).text, At(ref).claimedText, buffer, room);
     }
     void VisitTopLevel(WindowVisitor& visitor) override {
-        for (size_t i = 0; i < windows.size(); ++i) {
-            if (windows[i].parent == 0 && !visitor.Visit(i + 1)) {
+        for (size_t i = 1; i < windows.size(); ++i) {
+            if (windows[i].parent == 0 && !visitor.Visit(i)) {
                 return;
             }
         }
     }
     void VisitDescendants(WindowRef top, WindowVisitor& visitor) override {
-        for (size_t i = 0; i < windows.size(); ++i) {
+        for (size_t i = 1; i < windows.size(); ++i) {
             // Up the parents, at most as many steps as there are windows.
             WindowRef up = windows[i].parent;
             for (size_t step = 0; up != 0 && up != top && step < windows.size(); ++step) {
-                up = Find(up)->parent;
+                up = At(up).parent;
             }
-            if (up == top && !visitor.Visit(i + 1)) {
+            if (up == top && !visitor.Visit(i)) {
                 return;
             }
         }
@@ -111,8 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     FakeTree tree;
     const size_t count = input.ConsumeIntegralInRange<size_t>(1, 16);
-    tree.windows.resize(count);
-    for (Window& w : tree.windows) {
+    tree.windows.resize(count + 1);
+    for (Window& w : std::span(tree.windows).subspan(1)) {
         w.parent = input.ConsumeIntegralInRange<size_t>(0, count);
         w.className = ClassFrom(input, known);
         w.text = kAddressPrefixes[input.ConsumeIntegralInRange<size_t>(
@@ -129,14 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     for (WindowRef control = 0; control <= count + 1; ++control) {
-        const Window* w = tree.Find(control);
-        if (w != nullptr) {
-            const BrowserFamily* family = FindBrowserFamily(w->className);
-            FUZZ_CHECK(family == nullptr ||
-                       std::any_of(
-                           family->topLevelClasses.begin(), family->topLevelClasses.end(),
-                           [&](std::u16string_view c) { return c.size() == w->className.size(); }));
-        }
+        const std::u16string& name = tree.At(control).className;
+        const BrowserFamily* found = FindBrowserFamily(name);
+        FUZZ_CHECK(found == nullptr ||
+                   std::any_of(found->topLevelClasses.begin(), found->topLevelClasses.end(),
+                               [&](std::u16string_view c) { return c.size() == name.size(); }));
         for (const BrowserFamily& family : BrowserFamilies) {
             for (ControlPath path : family.paths) {
                 ControlText text;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 // A broken promise is a finding like a sanitizer report: say which, and stop.
@@ -17,6 +18,16 @@
     } while (0)
 
 namespace fuzz {
+
+// The input XORed with key in an allocation of exactly its size: a read past its end lands
+// outside it, where AddressSanitizer sees it.
+inline std::unique_ptr<uint8_t[]> ExactCopy(const uint8_t* data, size_t size, uint8_t key = 0) {
+    auto copy = std::make_unique<uint8_t[]>(size);
+    for (size_t i = 0; i < size; ++i) {
+        copy[i] = data[i] ^ key;
+    }
+    return copy;
+}
 
 // Text from bytes. An odd first byte takes every following byte as one unit up to U+00FF,
 // so that mutations of ASCII seeds stay ASCII; an even one reads the rest as UTF-16LE, to

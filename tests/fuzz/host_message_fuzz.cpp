@@ -1,6 +1,5 @@
 // What Firefox's helper host takes from outside as text: the JSON of a frame body, UTF-8
 // from standard input, and prefs.js from a profile folder.
-#include <memory>
 #include <string>
 
 #include "helper/host/host_message.h"
@@ -28,10 +27,9 @@ bool HasLoneSurrogate(std::u16string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The text in an allocation of exactly its size: no terminator to stop a reader.
-    const auto storage = std::make_unique<char[]>(size);
-    std::copy(data, data + size, storage.get());
-    const std::string_view text(storage.get(), size);
+    // No terminator to stop a reader.
+    const auto storage = fuzz::ExactCopy(data, size);
+    const std::string_view text(reinterpret_cast<const char*>(storage.get()), size);
 
     // Strict UTF-8 reads back to the very same bytes.
     const auto utf16 = Utf8ToUtf16(text);

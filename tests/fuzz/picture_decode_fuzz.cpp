@@ -36,13 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const uint8_t flags = data[0];
-    // The scrambled picture in an allocation of exactly its size: a read past the end of
-    // the resource lands outside it.
     const size_t length = size - 1;
-    const auto scrambled = std::make_unique<uint8_t[]>(length);
-    for (size_t i = 0; i < length; ++i) {
-        scrambled[i] = data[1 + i] ^ ScrambleKey;
-    }
+    const auto scrambled = fuzz::ExactCopy(data + 1, length, ScrambleKey);
 
     uint32_t width = 4, height = 4;
     if (length >= 24) {

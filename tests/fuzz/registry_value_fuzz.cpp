@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto storage = std::make_unique<uint8_t[]>(bytes.size() + 1);
     uint8_t* value = storage.get() + 1;
     std::copy(bytes.begin(), bytes.end(), value);
-    const auto tail = std::make_unique<uint8_t[]>(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), tail.get());
+    const auto tail = fuzz::ExactCopy(bytes.data(), bytes.size());
 
     const std::u16string stored = TextFromRegistryData(tail.get(), bytes.size());
     FUZZ_CHECK(stored.size() <= bytes.size() / 2);

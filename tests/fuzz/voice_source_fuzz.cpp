@@ -18,9 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t key = input.ConsumeIntegral<uint8_t>();
     const size_t clipSize = input.ConsumeIntegralInRange<size_t>(0, 4096);
     const std::vector<uint8_t> clipBytes = input.ConsumeBytes<uint8_t>(clipSize);
-    // The clip in an allocation of exactly its size.
-    const auto clip = std::make_unique<uint8_t[]>(clipBytes.size());
-    std::copy(clipBytes.begin(), clipBytes.end(), clip.get());
+    const auto clip = fuzz::ExactCopy(clipBytes.data(), clipBytes.size());
     VoiceSource source{clip.get(), static_cast<uint32_t>(clipBytes.size()), 0, key};
 
     for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -12,16 +11,11 @@ bool DecodeScrambledPicture(const uint8_t* data, size_t size, uint8_t key, int w
     if (data == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    PixelImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height);
-    if (!DecodeScrambledPictureInto(data, size, key, width, height, image.pixels.data(),
-                                    static_cast<size_t>(width))) {
-        return false;
-    }
-    out = std::move(image);
-    return true;
+    PixelImage image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+    const bool decoded = DecodeScrambledPictureInto(data, size, key, width, height,
+                                                    image.pixels.data(), image.width);
+    out = decoded ? std::move(image) : PixelImage{};
+    return decoded;
 }
 
 bool ComposeWithBalloon(const PixelImage& balloon, const PixelImage& pose, PixelImage& out) {
@@ -30,15 +24,13 @@ bool ComposeWithBalloon(const PixelImage& balloon, const PixelImage& pose, Pixel
         pose.width <= 0) {
         return false;
     }
-    out.width = BalloonWidth + pose.width;
-    out.height = pose.height;
-    out.pixels.resize(static_cast<size_t>(out.width) * out.height);
+    out = {BalloonWidth + pose.width, pose.height, {}};
     for (int row = 0; row < out.height; ++row) {
-        uint32_t* target = &out.pixels[static_cast<size_t>(row) * out.width];
-        std::memcpy(target, &balloon.pixels[static_cast<size_t>(row) * BalloonWidth],
-                    BalloonWidth * sizeof(uint32_t));
-        std::memcpy(target + BalloonWidth, &pose.pixels[static_cast<size_t>(row) * pose.width],
-                    pose.width * sizeof(uint32_t));
+        const auto from = [row](const PixelImage& image) {
+            return image.pixels.begin() + static_cast<ptrdiff_t>(row) * image.width;
+        };
+        out.pixels.insert(out.pixels.end(), from(balloon), from(balloon) + BalloonWidth);
+        out.pixels.insert(out.pixels.end(), from(pose), from(pose) + pose.width);
     }
     return true;
 }
@@ -76,10 +68,7 @@ std::vector<Taps> ReferenceTaps(int from, int to) {
 }  // namespace
 
 PixelImage ScaleReference(const PixelImage& source, int width, int height) {
-    PixelImage out;
-    out.width = width;
-    out.height = height;
-    out.pixels.resize(static_cast<size_t>(width) * height);
+    PixelImage out{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
     const std::vector<Taps> across = ReferenceTaps(source.width, width);
     const std::vector<Taps> down = ReferenceTaps(source.height, height);
     for (int y = 0; y < height; ++y) {
