@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/test_bytes.h"
@@ -13,62 +14,39 @@ namespace {
 using test::FakeWindowTree;
 using Names = std::vector<std::u16string>;
 
-// The names the browsers register (fixed outside the program): each family's top-level
-// classes ('|' between), then each address control's class chain from the control upward
-// ('<' between; "" takes any class).
-const std::vector<Names> kFamilies = {
-    {u"ExploreWClass|IEFrame", u"ComboBoxEx32", u"Edit<Address Band Root<ReBarWindow32<WorkerW"},
-    {u"Chrome_XPFrame|Chrome_VistaFrame|Chrome_WidgetWin_0|Chrome_WindowImpl_0",
-     u"Chrome_AutocompleteEdit", u"Chrome_AutocompleteEditView", u"Chrome_OmniboxView"},
-    {u"SleipnirMainWindow|GraniMainWindow",
-     u"Edit<FenrirComboBoxCtrl<FenrirAdressBarCtrl<ReBarWindow32",
-     u"Edit<FenrirComboBoxCtrl<FenrirAdressBarCtrl<FenrirEmbeddedToolBar<ReBarWindow32",
-     u"Edit<FenrirComboBoxCtrlEx<FenrirAdressBarCtrl<FenrirEmbeddedToolBar<ReBarWindow32",
-     u"Edit<FenrirComboBoxCtrlEx<FenrirAdressBarCtrl<ReBarWindow32"},
-    {u"Lunascape3MainWnd|Lunascape4MainWnd|Lunascape5MainWnd|Lunascape6MainWnd|"
-     u"Lunascape7MainWnd|Lunascape8MainWnd|Lunascape3LiteMainWnd|Lunascape4LiteMainWnd|"
-     u"Lunascape5LiteMainWnd|Lunascape6LiteMainWnd|Lunascape7LiteMainWnd|Lunascape8LiteMainWnd",
-     u"ComboBoxEx32<<ReBarWindow32<", u"ComboBox<<<ReBarWindow32<"},
-    {u"WTL:DonutRAPT|WTL:DonutL|WTL:DonutQ", u"Donut_AddressBar<ReBarWindow32<"},
-    {u"TFMain", u"TComboBox<TPanel<TCoolBar<TFMain"},
-    {u"wndclass_desked_gsk", u"Edit<MsoCommandBar<MsoCommandBarDock<",
-     u"RichEdit20W<MsoCommandBar<MsoCommandBarDock<"},
-};
-
-// The parts of s between the separators; the classes lowered (they compare without case).
-Names Split(const std::u16string& s, char16_t separator) {
-    Names parts{u""};
-    for (char16_t c : s) {
-        if (c == separator) {
-            parts.emplace_back();
-        } else {
-            parts.back() += (c >= u'A' && c <= u'Z') ? c + 32 : c;
-        }
+// The classes lowered: they compare without case.
+std::u16string Lower(std::u16string_view s) {
+    std::u16string out(s);
+    for (char16_t& c : out) {
+        c += (c >= u'A' && c <= u'Z') ? 32 : 0;
     }
-    return parts;
+    return out;
 }
 
 constexpr char16_t kAddress[] = u"http://ja.wikipedia.org/wiki/Foo";
 
+// Each path of each family, with one class wrong at each level in turn ("" in a path takes
+// any class).
 TEST(BrowserFamilies, EveryFrameAndPathIsFoundInAnyCaseAndAWrongClassFails) {
-    for (std::size_t f = 0; f < kFamilies.size(); ++f) {
-        const Names frames = Split(kFamilies[f][0], u'|');
-        for (const std::u16string& frame : frames) {
-            EXPECT_EQ(FindBrowserFamily(frame), &BrowserFamilies[f]);
+    for (const BrowserFamily& family : BrowserFamilies) {
+        for (std::u16string_view frame : family.topLevelClasses) {
+            EXPECT_EQ(FindBrowserFamily(Lower(frame)), &family);
         }
-        for (std::size_t p = 1; p < kFamilies[f].size(); ++p) {
-            const Names path = Split(kFamilies[f][p], u'<');
+        for (ControlPath path : family.paths) {
             for (std::size_t wrong = 0; wrong <= path.size(); ++wrong) {  // == size: none
-                Names chain = path;
+                Names chain;
                 for (std::size_t level = 0; level < path.size(); ++level) {
-                    chain[level] += path[level].empty() ? u"Any" : level == wrong ? u"X" : u"";
+                    chain.push_back(path[level].empty()
+                                        ? u"Any"
+                                        : Lower(path[level]) + (level == wrong ? u"X" : u""));
                 }
                 const bool fits = wrong == path.size() || path[wrong].empty();
                 FakeWindowTree tree;
-                tree.Chain(tree.Add(frames.back()), chain, kAddress);
+                tree.Chain(tree.Add(Lower(family.topLevelClasses.back())), chain, kAddress);
                 CachedReader cached;
                 CurrentArticle article;
-                EXPECT_EQ(ScanBrowsers(tree, cached, article), fits) << f << " " << wrong;
+                EXPECT_EQ(ScanBrowsers(tree, cached, article), fits)
+                    << &family - &BrowserFamilies[0] << wrong;
                 EXPECT_EQ(std::u16string(article.c_str()), fits ? u"Foo" : u"");
             }
         }
@@ -94,22 +72,15 @@ TEST(ReadControlText, AnyClassNeedsAWindowAndAnUnreadableOrSilentWindowFails) {
 
 // Chrome's later paths show the address without its scheme; its first path never does.
 TEST(ReadFamilyControl, ChromesPrefixGoesOnTheLaterPathsOnlyAndALongTextIsCut) {
-    const struct {
-        const char16_t* control;
-        const char16_t* text;
-        bool hit;
-    } cases[] = {
-        {u"Chrome_AutocompleteEditView", u"ja.wikipedia.org/wiki/Foo", true},
-        {u"Chrome_AutocompleteEdit", u"ja.wikipedia.org/wiki/Foo", false},
-        {u"Chrome_AutocompleteEdit", u"http://ja.wikipedia.org/wiki/Foo", true},
-    };
-    for (const auto& c : cases) {
+    for (auto [control, text, hit] :
+         {std::tuple{u"Chrome_AutocompleteEditView", u"ja.wikipedia.org/wiki/Foo", true},
+          {u"Chrome_AutocompleteEdit", u"ja.wikipedia.org/wiki/Foo", false},
+          {u"Chrome_AutocompleteEdit", u"http://ja.wikipedia.org/wiki/Foo", true}}) {
         FakeWindowTree tree;
         CurrentArticle article;
-        EXPECT_EQ(
-            ReadFamilyControl(tree, BrowserFamilies[1], tree.Add(c.control, 0, c.text), article),
-            c.hit);
-        EXPECT_EQ(std::u16string(article.c_str()), c.hit ? u"Foo" : u"");
+        EXPECT_EQ(ReadFamilyControl(tree, BrowserFamilies[1], tree.Add(control, 0, text), article),
+                  hit);
+        EXPECT_EQ(std::u16string(article.c_str()), hit ? u"Foo" : u"");
     }
     FakeWindowTree tree;  // "http://" + 2099 units is cut back to 2099
     const std::u16string head = u"ja.wikipedia.org/wiki/";
@@ -156,7 +127,8 @@ TEST_F(Desk, TheFirstBrowserFrontToBackShowingTheSiteIsCachedAndEndsTheScan) {
 }
 
 TEST_F(Desk, TheRecheckAsksOnlyWhatCanChangeAndFollowsAMove) {
-    const Names chain = Split(kFamilies[2][3], u'<');
+    const ControlPath path = BrowserFamilies[2].paths[2];  // five levels, no any-class
+    const Names chain(path.begin(), path.end());
     const WindowRef top = tree.Add(u"SleipnirMainWindow");
     const WindowRef control = tree.Chain(top, chain, kAddress);
     ASSERT_TRUE(ScanBrowsers(tree, cached, article));
