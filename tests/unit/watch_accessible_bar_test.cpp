@@ -149,18 +149,6 @@ TEST_F(AccessibleBars, TheRulesWantTheFlagsTheToolbarAndTheId) {
     EXPECT_EQ(BarRuleFor(u"chrome_widgetwin_1"), BarRule::None);
 }
 
-TEST_F(AccessibleBars, ValuesTakeChromesPrefixAndALongOneIsCut) {
-    const ElementRef bar = Chromium(u"");
-    for (auto [value, hit] : {std::pair{u"https://ja.wikipedia.org/wiki/Foo", true},
-                              {u"wikipedia.org/wiki/Foo", false}}) {
-        tree.At(bar).value = value;
-        EXPECT_EQ(ReadAddressBar(tree, bar, article), hit);
-    }
-    tree.At(bar).value = std::u16string(u"ja.wikipedia.org/wiki/").append(5000, u'x');
-    EXPECT_TRUE(ReadAddressBar(tree, bar, article));
-    EXPECT_EQ(Article().size(), kControlTextRoom - 1 - 29);
-}
-
 TEST_F(AccessibleBars, TheRememberedBarIsReadAloneAndAMissSearchesAtMostOncePerSecond) {
     const ElementRef bar = Chromium(u"ja.wikipedia.org/wiki/Foo");
     ASSERT_TRUE(Scan());
