@@ -61,7 +61,7 @@ bool ReadHelperFile(HelperFileSystem& files, HelperFileState& state, const std::
 }
 
 bool ScanFirefoxProfiles(HelperFileSystem& files, HelperFileState& state, CurrentArticle& article) {
-    const std::u16string root = files.ProfileRoot();
+    const std::u16string& root = files.ProfileRoot();
     if (root.empty()) {
         return false;
     }

@@ -52,7 +52,7 @@ class HelperFileSystem {
   public:
     virtual ~HelperFileSystem() = default;
     // kFirefoxProfileRoot with the environment expanded; empty when it cannot be.
-    virtual std::u16string ProfileRoot() = 0;
+    virtual const std::u16string& ProfileRoot() = 0;
     // Visits every entry of root (which ends with a separator) that is a folder, but "."
     // and ".."; false when the listing cannot start.
     virtual bool ListFolders(const std::u16string& root, FolderVisitor& visitor) = 0;

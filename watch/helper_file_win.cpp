@@ -8,7 +8,9 @@
 #include "common/handles_win.h"
 #include "common/text_win.h"
 
-std::u16string Win32HelperFiles::ProfileRoot() {
+namespace {
+
+std::u16string ExpandProfileRoot() {
     const std::wstring pattern(AsWide(kFirefoxProfileRoot));
     std::wstring root(520, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -29,6 +31,18 @@ std::u16string Win32HelperFiles::ProfileRoot() {
         root.assign(needed, L'\0');  // the environment changed size under us at most once
     }
     return {};
+}
+
+}  // namespace
+
+const std::u16string& Win32HelperFiles::ProfileRoot() {
+    // A process's environment is its own: nothing outside can change %APPDATA% under a
+    // running program, so the root is expanded once rather than every second.
+    if (!m_rootExpanded) {
+        m_root = ExpandProfileRoot();
+        m_rootExpanded = true;
+    }
+    return m_root;
 }
 
 namespace {

@@ -8,7 +8,7 @@
 
 class Win32HelperFiles final : public HelperFileSystem {
   public:
-    std::u16string ProfileRoot() override;
+    const std::u16string& ProfileRoot() override;
     // The profile root is listed again only when folders have come, gone or been renamed in
     // it since it was last listed (a change notification on it), so an unchanged root costs
     // one wait with no timeout rather than a walk of its entries. A missing root is looked
@@ -22,6 +22,8 @@ class Win32HelperFiles final : public HelperFileSystem {
     // Watches root (or the folder above it) and lists it when it exists.
     void ProbeRoot(const std::u16string& root);
 
+    std::u16string m_root;  // the expanded profile root, once m_rootExpanded
+    bool m_rootExpanded = false;
     std::u16string m_probedRoot;  // the root the state below belongs to; empty for none
     bool m_rootFound = false;
     std::vector<std::u16string> m_folders;  // the root's folders, when found

@@ -145,7 +145,7 @@ struct FakeProfiles : HelperFileSystem {
     std::u16string PathOf(std::u16string_view folder) const {
         return root + std::u16string(folder) + u"\\" + std::u16string(kHelperFileName);
     }
-    std::u16string ProfileRoot() override { return root; }
+    const std::u16string& ProfileRoot() override { return root; }
     bool ListFolders(const std::u16string& listed, FolderVisitor& visitor) override {
         for (const std::u16string& folder : folders) {
             if (listed != root || !visitor.Visit(folder)) {
