@@ -13,8 +13,9 @@
 
 class TestAccessible final : public IAccessible {
   public:
-    TestAccessible(LONG role, LONG state, std::wstring value = L"", bool hasValue = false)
-        : m_role(role), m_state(state), m_value(std::move(value)), m_hasValue(hasValue) {}
+    // An element with a value has it (a text field); the others give none.
+    TestAccessible(LONG role, LONG state, std::wstring value = L"")
+        : m_role(role), m_state(state), m_value(std::move(value)) {}
     TestAccessible(const TestAccessible&) = delete;
     TestAccessible& operator=(const TestAccessible&) = delete;
 
@@ -23,8 +24,6 @@ class TestAccessible final : public IAccessible {
         m_children.push_back(child);
         return child;
     }
-    void SetState(LONG state) { m_state = state; }
-    void SetValue(std::wstring value) { m_value = std::move(value); }
     // Milliseconds every role query takes, as a busy browser's would.
     void SetDelay(DWORD ms) { m_delayMs = ms; }
     // The next call asking for role, state, child count or value sets entered and then
@@ -62,10 +61,7 @@ class TestAccessible final : public IAccessible {
     }
 
     // IDispatch: not served; MSAA clients call the IAccessible methods directly.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
@@ -76,10 +72,7 @@ class TestAccessible final : public IAccessible {
     }
 
     // IAccessible
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        *parent = nullptr;
-        return S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
         HangHere();
         *count = static_cast<LONG>(m_children.size());
@@ -95,26 +88,20 @@ class TestAccessible final : public IAccessible {
         (*out)->AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_accName(VARIANT, BSTR* name) override {
-        *name = nullptr;
-        return S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT, BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         *value = nullptr;
         HangHere();
         if (!IsSelf(child)) {
             return E_INVALIDARG;
         }
-        if (!m_hasValue) {
+        if (m_value.empty()) {
             return DISP_E_MEMBERNOTFOUND;
         }
         *value = SysAllocString(m_value.c_str());
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) override {
-        *text = nullptr;
-        return S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         HangHere();
         if (!IsSelf(child)) {
@@ -136,27 +123,12 @@ class TestAccessible final : public IAccessible {
         state->lVal = m_state;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) override {
-        *help = nullptr;
-        return S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR*, VARIANT, LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* keys) override {
-        *keys = nullptr;
-        return S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        focus->vt = VT_EMPTY;
-        return S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-        selection->vt = VT_EMPTY;
-        return S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* action) override {
-        *action = nullptr;
-        return S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE accLocation(LONG*, LONG*, LONG*, LONG*, VARIANT) override {
         return E_NOTIMPL;
@@ -184,7 +156,6 @@ class TestAccessible final : public IAccessible {
     LONG m_role;
     LONG m_state;
     std::wstring m_value;
-    bool m_hasValue;
     DWORD m_delayMs = 0;
     HANDLE m_hangEntered = nullptr;
     HANDLE m_hangRelease = nullptr;
@@ -207,15 +178,14 @@ struct TestBrowserTree {
         }
         TestAccessible* document = root->Add(new TestAccessible(ROLE_SYSTEM_DOCUMENT, 0));
         document->Add(new TestAccessible(ROLE_SYSTEM_TEXT, STATE_SYSTEM_FOCUSABLE,
-                                         L"ja.wikipedia.org/wiki/InThePage", true));
+                                         L"ja.wikipedia.org/wiki/InThePage"));
         TestAccessible* toolbar = root->Add(new TestAccessible(ROLE_SYSTEM_TOOLBAR, 0));
         for (int i = 0; i < buttonCount; ++i) {
             buttons.push_back(
                 toolbar->Add(new TestAccessible(ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE)));
         }
         TestAccessible* group = toolbar->Add(new TestAccessible(ROLE_SYSTEM_GROUPING, 0));
-        bar =
-            group->Add(new TestAccessible(ROLE_SYSTEM_TEXT, STATE_SYSTEM_FOCUSABLE, address, true));
+        bar = group->Add(new TestAccessible(ROLE_SYSTEM_TEXT, STATE_SYSTEM_FOCUSABLE, address));
     }
     TestBrowserTree(const TestBrowserTree&) = delete;
     TestBrowserTree& operator=(const TestBrowserTree&) = delete;

@@ -1,7 +1,7 @@
 #pragma once
 // A character on the test's display: the two windows created as the program creates them,
-// with the test as the app around them. The test steps speeches itself (or lets the real
-// timers run) and reads what each step did from the observer's record.
+// with the test as the app around them. The test steps speeches itself, with the timers
+// recorded, and reads what each step did from the observer's record.
 #include <windows.h>
 
 #include <memory>
@@ -71,18 +71,17 @@ inline BOOL WINAPI RecordPlaySound(LPCWSTR sound, HMODULE, DWORD flags) {
 
 class Harness {
   public:
-    // realTimers: the main window's own timers run the speech (the message loop must run).
-    explicit Harness(bool realTimers = false) : m_realTimers(realTimers) {
+    Harness() {
         RegisterOnce();
         m_edition.reset(LoadLibraryW(L"ymthinata.dll"));
         m_voice.reset(LoadLibraryW(L"ymtvoice.dll"));
         settings.WindowLeft = PositionUnset;
         settings.WindowTop = PositionUnset;
-        windows = std::make_unique<CharacterWindows>(CharacterContext{
-            speech, settings, [this] { return draws.empty() ? 0 : draws.front(); }, seconds,
-            GetModuleHandleW(nullptr), m_edition.get(), m_voice.get(),
-            [this](uint32_t command) { commands.push_back(command); },
-            [this](uint32_t kind) { ended.push_back(kind); }, realTimers ? nullptr : &timers});
+        windows = std::make_unique<CharacterWindows>(
+            CharacterContext{speech, settings, [this] { return draws.empty() ? 0 : draws.front(); },
+                             seconds, GetModuleHandleW(nullptr), m_edition.get(), m_voice.get(),
+                             [this](uint32_t command) { commands.push_back(command); },
+                             [this](uint32_t kind) { ended.push_back(kind); }, &timers});
         windows->SetObserver(&rec);
         windows->Voice().playSound = RecordPlaySound;
         SoundCalls().clear();
@@ -102,15 +101,8 @@ class Harness {
 
     // Starts a speech the way every caller does: the running one is stopped first.
     void Say(const char16_t* text, uint32_t kind, uint32_t voice) {
-        TimerPort& port = Port();
-        StopRunningSpeech(speech, port);
-        Speak(speech, text, kind, port, voice);
-    }
-    TimerPort& Port() {
-        if (!m_windowTimers) {
-            m_windowTimers = std::make_unique<WindowTimers>(windows->MainWindow());
-        }
-        return m_realTimers ? static_cast<TimerPort&>(*m_windowTimers) : timers;
+        StopRunningSpeech(speech, timers);
+        Speak(speech, text, kind, timers, voice);
     }
     // One step, as the speech timer's tick makes it.
     void Step() {
@@ -157,24 +149,9 @@ class Harness {
         if (h == nullptr) {
             return DefWindowProcW(window, message, wParam, lParam);
         }
+        // Tests call the input handlers themselves; moves come from the system.
         CharacterWindows& w = *h->windows;
-        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         switch (message) {
-            case WM_TIMER:
-                if (IsSpeechKind(static_cast<uint32_t>(wParam))) {
-                    h->rec.step = h->speech.SpeechLength - h->speech.SpeechStep;
-                    w.SpeechTick(static_cast<uint32_t>(wParam));
-                }
-                return 1;
-            case WM_MOUSEMOVE:
-                w.OnMouseMove(at);
-                return 0;
-            case WM_LBUTTONDOWN:
-            case WM_RBUTTONDOWN:
-                w.OnButtonDown(at, message == WM_LBUTTONDOWN);
-                return 0;
-            case WM_NCHITTEST:
-                return w.HitTest(at, DefWindowProcW(window, message, wParam, lParam));
             case WM_MOVING:
                 w.OnMoving(*reinterpret_cast<RECT*>(lParam));
                 return 1;
@@ -202,10 +179,8 @@ class Harness {
         }
     }
 
-    bool m_realTimers;
     UniqueHModule m_edition;
     UniqueHModule m_voice;
-    std::unique_ptr<WindowTimers> m_windowTimers;
 };
 
 }  // namespace character_test

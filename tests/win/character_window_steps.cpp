@@ -25,18 +25,6 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
-TEST(CharacterWindows, StartInTheWorkAreasCornerWithTheBalloonOnTop) {
-    Harness h;
-    ASSERT_TRUE(h.Create());
-    const RECT work = WorkArea();
-    const RECT r = WindowRect(h.windows->MainWindow());
-    EXPECT_EQ(r.left, work.right - 420);
-    EXPECT_EQ(r.bottom, work.bottom);
-    EXPECT_EQ(h.settings.WindowTop, work.bottom - 350);
-    EXPECT_EQ(GetWindow(h.windows->BalloonWindow(), GW_OWNER), h.windows->MainWindow());
-    EXPECT_EQ(WindowRect(h.windows->BalloonWindow()).top, r.top);
-}
-
 // A monitor that gives no work area, and no SPI_GETWORKAREA either: the first step places
 // the window on the primary monitor's work area, never on a rectangle left unfilled.
 TEST(CharacterWindows, AWorkAreaThatCannotBeReadFallsBackToThePrimaryMonitor) {
@@ -125,24 +113,6 @@ TEST(Dragging, KeepsTheWholeWindowOnTheWorkAreaAndCarriesTheBalloon) {
     const RECT b = WindowRect(h.windows->BalloonWindow());
     EXPECT_EQ(b.left, 200);
     EXPECT_EQ(b.top, 300);
-}
-
-TEST(RealTimers, ASpeechRunsToItsEndOnTheWindowsOwnTimer) {
-    Harness h(true);
-    ASSERT_TRUE(h.Create());
-    h.rec.Clear();
-    h.Say(u"テスト", IDT_TALK + 2, 0);
-    const ULONGLONG start = GetTickCount64();
-    MSG msg;
-    while (h.speech.ActiveSpeechTimer != 0 && GetTickCount64() - start < 30'000) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        }
-    }
-    EXPECT_EQ(h.speech.ActiveSpeechTimer, 0u);
-    EXPECT_EQ(h.rec.frames.size(), 300u);  // one picture update a step
 }
 
 }  // namespace

@@ -38,22 +38,6 @@ HWND Chrome(TestDesk& desk, const std::wstring& text) {
     return desk.Child(top, L"Chrome_OmniboxView", text);
 }
 
-TEST(BrowserWindows, TheFrontmostBrowsersControlIsReadAndRechecked) {
-    TestDesk desk;
-    BrowserWatch watch;
-    CurrentArticle article;
-    Chrome(desk, L"ja.wikipedia.org/wiki/Back");
-    HWND front = Chrome(desk, L"ja.wikipedia.org/wiki/Front");
-    EXPECT_TRUE(watch.ScanBrowsers(article));
-    EXPECT_EQ(Cached(watch), front);
-    EXPECT_EQ(std::u16string(article.c_str()), u"Front");
-    SetWindowTextW(front, L"ja.wikipedia.org/wiki/Next");
-    EXPECT_TRUE(watch.RecheckCachedReader(article));
-    EXPECT_EQ(std::u16string(article.c_str()), u"Next");
-    DestroyWindow(GetParent(front));
-    EXPECT_FALSE(watch.RecheckCachedReader(article));
-}
-
 // A browser whose thread stops handling messages, as a hung browser does.
 class BlockedBrowser {
   public:
@@ -127,64 +111,33 @@ TEST(BrowserWindows, TextsAndClassNamesAreReadWithinTheirBuffers) {
     EXPECT_EQ(std::wstring(read), name);
 }
 
-// APPDATA pointed at a folder of the test's own holding the Firefox profile root.
-struct HelperFiles : ::testing::Test {
-    TempFolder appData{L"watch"};
-    std::wstring root = appData.path() + L"\\Mozilla\\Firefox\\Profiles\\";
+// The profile root under an APPDATA of the test's own, made after it was looked for, then a
+// profile in it: the system tells of each new folder (Windows at once, Wine a moment later).
+TEST(HelperFiles, ARootAndAProfileMadeAfterTheyWereLookedForAreFound) {
+    TempFolder appData(L"watch");
+    const std::wstring profile = appData.path() + L"\\Mozilla\\Firefox\\Profiles\\late.default";
+    SetEnvironmentVariableW(L"APPDATA", appData.path().c_str());
     BrowserWatch watch;
     CurrentArticle article;
-
-    void SetUp() override {
-        std::filesystem::create_directories(root);
-        SetEnvironmentVariableW(L"APPDATA", appData.path().c_str());
-    }
-    void TearDown() override { SetEnvironmentVariableW(L"APPDATA", nullptr); }
-    std::wstring Write(const std::wstring& profile, std::u16string_view text) {
-        std::filesystem::create_directories(root + profile);
-        const std::wstring path = root + profile + L"\\ymthelp_urltext.txt";
-        WriteBytes(path, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
-                                                  text.size() * 2));
-        return path;
-    }
-    std::u16string Article() const { return article.c_str(); }
-};
-
-TEST_F(HelperFiles, AProfilesFileIsReadAndRememberedAndALockedOneIsAMiss) {
-    const std::wstring path = Write(L"abcd.default", u"1|http://ja.wikipedia.org/wiki/Foo");
-    EXPECT_TRUE(watch.ScanFirefoxProfiles(article));
-    EXPECT_EQ(std::wstring(AsWide(watch.helperFiles().RememberedHelperPath)), path);
-    EXPECT_EQ(Article(), u"Foo");
-    Write(L"abcd.default", u"2|http://ja.wikipedia.org/wiki/Bar");
-    {
-        // Opened by another without any sharing: the reader cannot open it.
-        UniqueHFile lock(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(lock);
-        EXPECT_FALSE(watch.RereadRememberedHelperFile(article));
-        EXPECT_FALSE(watch.ScanFirefoxProfiles(article));
-    }
-    EXPECT_TRUE(watch.ScanFirefoxProfiles(article));
-    EXPECT_EQ(Article(), u"Bar");
-}
-
-TEST_F(HelperFiles, ARootAndAProfileMadeAfterTheyWereLookedForAreFound) {
-    // The system tells of a new folder (Windows at once, Wine a moment later).
     auto foundWithin = [&](int samples) {
-        for (int sample = 0; sample < samples; ++sample) {
+        for (int sample = 0; sample < samples; ++sample, Sleep(50)) {
             if (watch.ScanFirefoxProfiles(article)) {
                 return true;
             }
-            Sleep(50);
         }
         return false;
     };
-    std::filesystem::remove_all(appData.path() + L"\\Mozilla");
     EXPECT_FALSE(watch.ScanFirefoxProfiles(article));  // no root: the folder above is watched
-    std::filesystem::create_directories(root);
+    std::filesystem::create_directories(std::filesystem::path(profile).parent_path());
     EXPECT_FALSE(foundWithin(10));  // found, listed empty, and watched
-    Write(L"late.default", u"1|http://ja.wikipedia.org/wiki/Late");
+    std::filesystem::create_directories(profile);
+    const std::u16string text = u"1|http://ja.wikipedia.org/wiki/Late";
+    WriteBytes(
+        profile + L"\\ymthelp_urltext.txt",
+        "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
     EXPECT_TRUE(foundWithin(40));
-    EXPECT_EQ(Article(), u"Late");
+    EXPECT_EQ(std::u16string(article.c_str()), u"Late");
+    SetEnvironmentVariableW(L"APPDATA", nullptr);
 }
 
 struct AccessibleDesk : ::testing::Test {
