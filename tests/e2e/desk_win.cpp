@@ -1,6 +1,7 @@
 #include "tests/e2e/desk_win.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -53,6 +54,26 @@ void StartProgram(const std::wstring& folder, const Launch& launch, const std::s
             L"faketime -f \"@" + Widen(fakeTime) + L"\" /usr/lib/wine/wine64 \"" + folder + L"\\" +
                 launch.exe + L"\" " + launch.arguments,
             folder.c_str());
+}
+
+// Ends every process started from folder: the program, or a copy it started, with or without
+// a window. A leftover would hold the test run's output open.
+void EndAllFrom(const std::wstring& folder) {
+    UniqueHFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        UniqueHandle p(
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p && QueryFullProcessImageNameW(p.get(), 0, image, &size) &&
+            _wcsnicmp(image, (folder + L"\\").c_str(), folder.size() + 1) == 0 &&
+            TerminateProcess(p.get(), 1))
+            WaitForSingleObject(p.get(), 10000);
+    }
 }
 
 }  // namespace
@@ -201,11 +222,7 @@ Program::Program(Launch launch) : m_launch(std::move(launch)) {
 Program::~Program() {
     if (Running())
         LogOff();
-    if (m_processId == 0)
-        Adopt(Main());
-    UniqueHandle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, m_processId));
-    if (p && TerminateProcess(p.get(), 1))
-        WaitForSingleObject(p.get(), 10000);
+    EndAllFrom(m_folder);
     for (const std::wstring f : kProgramFiles)
         DeleteFileW((m_folder + L"\\" + (f == L"ymt.exe" ? m_launch.exe : f)).c_str());
     RemoveDirectoryW(m_folder.c_str());
