@@ -76,8 +76,7 @@ void EndFloor() {
 e2e::Launch FloorLaunch(const std::wstring& mode) {
     e2e::Launch launch;
     launch.fakeTime = "2026-12-06 10:05:00";
-    launch.programName = L"floor.exe";
-    launch.programFile = L"floor.exe";
+    launch.exe = L"floor.exe";
     launch.arguments = mode;
     return launch;
 }
@@ -118,8 +117,7 @@ std::optional<Cost> RunProgram(const wchar_t* capture, uint64_t* capturedBytes,
         e2e::WriteNumber(L"", L"NoTaskbarIcon", 1);
     }
     e2e::Program program(ProgramLaunch());
-    if (program.WaitForMainWindow() == nullptr || !e2e::WaitForShown(program, true, 20s) ||
-        !e2e::WaitForShown(program, false, 30s)) {
+    if (!program.Up(false) || !program.Shown(true, 20s) || !program.Shown(false, 30s)) {
         return std::nullopt;
     }
     const unsigned pid = bench::FindUnixProcess(FolderLeaf(program), "ymt.exe");

@@ -1,12 +1,12 @@
 #include "tests/e2e/desk_win.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
+#include <fstream>
 
 #include "common/handles_win.h"
 
@@ -32,8 +32,8 @@ void RegisterLocalClass(const wchar_t* name, WNDPROC proc) {
     RegisterClassExW(&wc);  // or it is already
 }
 
-// Starts a Unix program (by its Unix path) with a command line. Wine gives no handle that
-// can be waited on for a Unix child: callers wait for what it makes.
+// Starts a Unix program (by its Unix path) with a command line. Wine gives no handle that can be
+// waited on for a Unix child: callers wait for what it makes.
 void RunUnix(const std::wstring& unixPath, std::wstring commandLine, const wchar_t* folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -45,17 +45,35 @@ void RunUnix(const std::wstring& unixPath, std::wstring commandLine, const wchar
     }
 }
 
-// The program under libfaketime from an instant: never the real hour or date. Only the wall
-// clock is shifted: Wine turns a wait's timeout into a time on the monotonic clock, which
-// the wineserver reads unshifted, so a shifted one would make every timed wait of the
-// program wait for ever.
-void StartProgram(const std::wstring& folder, const std::wstring& name, const std::string& fakeTime,
-                  const std::wstring& arguments) {
+// The program under libfaketime from an instant: never the real hour or date. Only the wall clock
+// is shifted: Wine turns a wait's timeout into a time on the monotonic clock, which the wineserver
+// reads unshifted, so a shifted one would make every timed wait of the program wait for ever.
+void StartProgram(const std::wstring& folder, const Launch& launch, const std::string& fakeTime) {
     SetEnvironmentVariableW(L"FAKETIME_DONT_FAKE_MONOTONIC", L"1");
     RunUnix(L"/usr/bin/faketime",
             L"faketime -f \"@" + Widen(fakeTime) + L"\" /usr/lib/wine/wine64 \"" + folder + L"\\" +
-                name + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
+                launch.exe + L"\" " + launch.arguments,
             folder.c_str());
+}
+
+// Ends every process started from folder: the program, or a copy it started, with or without
+// a window. A leftover would hold the test run's output open.
+void EndAllFrom(const std::wstring& folder) {
+    UniqueHFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        UniqueHandle p(
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p && QueryFullProcessImageNameW(p.get(), 0, image, &size) &&
+            _wcsnicmp(image, (folder + L"\\").c_str(), folder.size() + 1) == 0 &&
+            TerminateProcess(p.get(), 1))
+            WaitForSingleObject(p.get(), 10000);
+    }
 }
 
 }  // namespace
@@ -106,27 +124,22 @@ void UiThread::Hang(std::chrono::milliseconds howLong) {
     PostMessageW(m_window, kHangMessage, static_cast<WPARAM>(howLong.count()), 0);
 }
 
-CopyDataRecorder::CopyDataRecorder(UiThread& ui, const wchar_t* className, DWORD style) : m_ui(ui) {
+Recorder::Recorder(UiThread& ui, const wchar_t* className) : m_ui(ui) {
     m_ui.Call([&] {
         RegisterLocalClass(className, Proc);
-        m_window = CreateWindowExW(0, className, L"", style, 0, 0, 1, 1, nullptr, nullptr,
+        m_window = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     });
 }
 
-CopyDataRecorder::~CopyDataRecorder() {
+Recorder::~Recorder() {
     m_ui.Call([this] { DestroyWindow(m_window); });
 }
 
-std::vector<std::pair<ULONG_PTR, std::string>> CopyDataRecorder::Records() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records;
-}
-
-LRESULT CALLBACK CopyDataRecorder::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CopyDataRecorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK Recorder::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message != WM_COPYDATA || self == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
@@ -136,9 +149,10 @@ LRESULT CALLBACK CopyDataRecorder::Proc(HWND window, UINT message, WPARAM wParam
     return TRUE;
 }
 
-std::vector<std::u16string> Sibling::Texts() const {
+std::vector<std::u16string> Recorder::Texts() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<std::u16string> texts;
-    for (const auto& [kind, bytes] : Records()) {
+    for (const auto& [kind, bytes] : m_records) {
         const auto* text = reinterpret_cast<const char16_t*>(bytes.data());
         if (kind == 102414)  // the sibling's status text
             texts.emplace_back(text, std::find(text, text + bytes.size() / 2, u'\0'));
@@ -146,54 +160,44 @@ std::vector<std::u16string> Sibling::Texts() const {
     return texts;
 }
 
-std::u16string Sibling::Last() const {
+int Recorder::Seconds(const std::u16string& label) const {
     const auto texts = Texts();
-    return texts.empty() ? std::u16string() : texts.back();
-}
-
-int Sibling::Seconds(const std::u16string& label) const {
-    const std::u16string last = Last();
-    const size_t at = last.find(label);
+    const size_t at = texts.empty() ? std::u16string::npos : texts.back().find(label);
     int h = 0, m = 0, s = 0;
     if (at == std::u16string::npos)
         return -1;
-    const std::string digits(last.begin() + at + label.size(), last.end());  // ASCII here
+    const std::string digits(texts.back().begin() + at + label.size(), texts.back().end());
     return std::sscanf(digits.c_str(), "%d:%d:%d", &h, &m, &s) == 3 ? h * 3600 + m * 60 + s : -1;
 }
 
-std::vector<TrayRecorder::Call> TrayRecorder::Calls(DWORD message) const {
-    // Wine's record: the window (32 bits), the id, the flags, the callback message, then the
-    // tip in 128 units.
+std::vector<std::pair<UINT, std::u16string>> Recorder::TrayCalls(DWORD message) const {
+    // Wine's record: the window (32 bits), the id, the flags, the callback message, then the tip in
+    // 128 units.
     struct WineRecord {
         UINT window, id, flags, callbackMessage;
         char16_t tip[128];
     };
-    std::vector<Call> calls;
-    for (const auto& [kind, bytes] : Records()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::pair<UINT, std::u16string>> calls;
+    for (const auto& [kind, bytes] : m_records) {
         const auto* record = reinterpret_cast<const WineRecord*>(bytes.data());
         if (kind == message && bytes.size() >= sizeof(WineRecord))
-            calls.push_back({record->flags, (record->flags & NIF_TIP) ? record->tip : u""});
+            calls.emplace_back(record->flags, (record->flags & NIF_TIP) ? record->tip : u"");
     }
     return calls;
 }
 
-HWND Browsers::Open(const std::wstring& topClass, const std::vector<std::wstring>& chain,
-                    const std::wstring& address) {
-    HWND window = nullptr;
-    m_ui.Call([&] {
-        for (size_t i = chain.size() + 1; i-- > 0;) {
-            const std::wstring& cls = i == chain.size() ? topClass : chain[i];
-            RegisterLocalClass(cls.c_str(), DefWindowProcW);
-            window = CreateWindowExW(0, cls.c_str(), i == 0 ? address.c_str() : L"",
-                                     window == nullptr ? WS_OVERLAPPEDWINDOW : WS_CHILD, 0, 0, 300,
-                                     200, window, nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
+HWND OpenBrowser(UiThread& ui, const std::wstring& address) {
+    HWND frame = nullptr, bar = nullptr;
+    ui.Call([&] {
+        RegisterLocalClass(L"IEFrame", DefWindowProcW);
+        RegisterLocalClass(L"ComboBoxEx32", DefWindowProcW);
+        frame = CreateWindowExW(0, L"IEFrame", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        bar = CreateWindowExW(0, L"ComboBoxEx32", address.c_str(), WS_CHILD, 0, 0, 300, 20, frame,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
     });
-    return window;
-}
-
-void Browsers::Navigate(HWND control, const std::wstring& address) {
-    m_ui.Call([&] { SetWindowTextW(control, address.c_str()); });
+    return bar;
 }
 
 // ---- The program ----
@@ -205,88 +209,83 @@ Program::Program(Launch launch) : m_launch(std::move(launch)) {
     m_folder = std::wstring(temp) + L"ymt-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                std::to_wstring(++counter);
     CreateDirectoryW(m_folder.c_str(), nullptr);
-    for (const std::wstring f : kProgramFiles) {
-        const bool program = f == L"ymt.exe";
-        if (std::count(m_launch.leaveOut.begin(), m_launch.leaveOut.end(), f) == 0)
-            CopyFileW((TestsFolder() + L"\\" + (program ? m_launch.programFile : f)).c_str(),
-                      (m_folder + L"\\" + (program ? m_launch.programName : f)).c_str(), FALSE);
+    for (std::wstring f : kProgramFiles) {
+        f = f == L"ymt.exe" ? m_launch.exe : f;
+        CopyFileW((TestsFolder() + L"\\" + f).c_str(), (m_folder + L"\\" + f).c_str(), FALSE);
     }
     if (m_launch.prepare)
         m_launch.prepare(m_folder);
     m_started = std::chrono::steady_clock::now();
-    StartProgram(m_folder, m_launch.programName, m_launch.fakeTime, m_launch.arguments);
+    StartProgram(m_folder, m_launch, m_launch.fakeTime);
 }
 
 Program::~Program() {
-    Kill();
+    if (Running())
+        LogOff();
+    EndAllFrom(m_folder);
     for (const std::wstring f : kProgramFiles)
-        DeleteFileW((m_folder + L"\\" + (f == L"ymt.exe" ? m_launch.programName : f)).c_str());
+        DeleteFileW((m_folder + L"\\" + (f == L"ymt.exe" ? m_launch.exe : f)).c_str());
     RemoveDirectoryW(m_folder.c_str());
 }
 
 void Program::StartAnotherCopy(const std::string& fakeTime) const {
-    StartProgram(m_folder, m_launch.programName, fakeTime, L"");
+    StartProgram(m_folder, m_launch, fakeTime);
 }
 
-HWND Program::WaitForMainWindow(std::chrono::milliseconds timeout) {
-    HWND found = nullptr;
-    if (WaitUntil([&] { return (found = MainWindow()) != nullptr; }, timeout))
-        Adopt(found);
-    return found;
+bool Program::Up(bool skipGreeting) {
+    if (!WaitUntil([&] { return Main() != nullptr; }, 20s))
+        return false;
+    Adopt(Main());
+    if (!skipGreeting)
+        return true;
+    if (!Shown(true, 20s))
+        return false;
+    Sleep(700);  // past the fade-in: a click then sends the line to its fade-out
+    Click(100, 150);
+    return Shown(false, 10s);
 }
 
 bool Program::Running() const {
-    if (m_processId == 0)
-        return MainWindow() != nullptr;
     UniqueHandle p(OpenProcess(SYNCHRONIZE, FALSE, m_processId));
     return p && WaitForSingleObject(p.get(), 0) == WAIT_TIMEOUT;
 }
 
-bool Program::WaitForExit(std::chrono::milliseconds timeout) {
+bool Program::WaitForExit(std::chrono::milliseconds timeout) const {
     return WaitUntil([&] { return !Running(); }, timeout);
 }
 
-void Program::Kill() {
-    if (m_processId == 0)
-        Adopt(MainWindow());
-    UniqueHandle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, m_processId));
-    if (p && WaitForSingleObject(p.get(), 0) == WAIT_TIMEOUT) {
-        TerminateProcess(p.get(), 1);
-        WaitForSingleObject(p.get(), 10000);
-    }
-}
-
-LRESULT LogOff(const Program& program) {
+std::string Program::LogOff() {
+    const HWND main = Main();
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000,
-                        &answer);
-    return static_cast<LRESULT>(answer);
-}
-
-RunningProgram::RunningProgram(Launch launch, bool skipGreeting) : Program(std::move(launch)) {
-    m_main = WaitForMainWindow();
-    m_up = m_main != nullptr && (!skipGreeting || SkipGreeting(*this));
-}
-
-RunningProgram::~RunningProgram() {
-    if (Running() && LogOff(*this))
-        WaitForExit(10s);
-}
-
-std::string RunningProgram::LogOffAndWait() {
-    const LRESULT answer = LogOff(*this);
+    SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
     if (answer != TRUE)
         return "the session-end query was answered " + std::to_string(answer);
     // The window is gone as the query returns: no farewell keeps it on the screen.
-    return IsWindow(m_main) || !WaitForExit(10s) ? "the program outlived the log-off" : "";
+    return IsWindow(main) || !WaitForExit(10s) ? "the program outlived the log-off" : "";
 }
 
-// ---- Unix programs and folders ----
+bool Program::Shown(bool shown, std::chrono::milliseconds timeout) const {
+    return WaitUntil([&] { return Main() != nullptr && (IsWindowVisible(Main()) != 0) == shown; },
+                     timeout);
+}
+
+bool Program::OpenCommandList() const {
+    // Only a silent character takes the click: let a fading line end first.
+    if (!Shown(false, 10s))
+        return false;
+    PostTray(WM_LBUTTONUP);
+    if (!Shown(true, 5s))
+        return false;
+    Sleep(2500);  // "ごようですか？" is typed, then the list is drawn and waits
+    return true;
+}
+
+// ---- Unix programs, screenshots and other processes' windows ----
 
 std::optional<std::string> RunShell(const std::wstring& command) {
     static std::atomic<int> counter{0};
-    // The output is written aside and renamed when whole, as the end of a Unix child cannot
-    // be waited for.
+    // The output is written aside and renamed when whole, as the end of a Unix child cannot be
+    // waited for.
     const std::wstring out = L"/tmp/ymt-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                              std::to_wstring(++counter) + L".out";
     RunUnix(L"/bin/sh",
@@ -296,42 +295,21 @@ std::optional<std::string> RunShell(const std::wstring& command) {
     std::optional<std::string> text;
     WaitUntil(
         [&] {
-            UniqueHFile file(CreateFileW((L"Z:" + out).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-            DWORD read = 0;
-            if (file) {
-                text.emplace(GetFileSize(file.get(), nullptr), '\0');
-                ReadFile(file.get(), text->data(), text->size(), &read, nullptr);
-            }
-            return static_cast<bool>(file);
+            std::ifstream file("Z:" + std::string(out.begin(), out.end()), std::ios::binary);
+            if (file)
+                text.emplace(std::istreambuf_iterator<char>(file),
+                             std::istreambuf_iterator<char>());
+            return file.is_open();
         },
         60s);
     DeleteFileW((L"Z:" + out).c_str());
     return text;
 }
 
-std::wstring UnixPath(const std::wstring& windowsPath) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* unix = toUnix(windowsPath.c_str());
-    const std::wstring result = unix != nullptr ? Widen(unix) : std::wstring();
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
 std::wstring TestsFolder() {
     wchar_t path[MAX_PATH];
     const std::wstring s(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
     return s.substr(0, s.find_last_of(L'\\'));
-}
-
-std::wstring AppDataFolder(const std::wstring& below) {
-    wchar_t appData[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
-    const std::wstring folder = std::wstring(appData) + L"\\" + below;
-    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-    return folder;
 }
 
 // The display as the compositor shows it, read as PPM.
@@ -349,8 +327,6 @@ std::optional<Screenshot> TakeScreenshot() {
                : std::nullopt;
 }
 
-// ---- Windows of other processes ----
-
 std::wstring WindowText(HWND window) {
     wchar_t text[4096] = {};
     DWORD_PTR n = 0;
@@ -359,22 +335,19 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-std::wstring MessageBoxText(HWND box) {
+std::wstring BoxText(HWND box) {
     std::wstring all;
-    for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
-         child = FindWindowExW(box, child, L"Static", nullptr)) {
+    for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr;)
         all += WindowText(child);
-    }
     return all;
 }
 
-HWND WaitForMessageBox(const std::wstring& part, std::chrono::milliseconds timeout) {
+HWND WaitForBox(const std::wstring& part, std::chrono::milliseconds timeout) {
     HWND found = nullptr;
     auto shown = [&] {
-        for (found = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); found != nullptr;
-             found = FindWindowExW(nullptr, found, L"#32770", nullptr)) {
+        while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr) {
             if (IsWindowVisible(found) &&
-                (MessageBoxText(found) + WindowText(found)).find(part) != std::wstring::npos)
+                (BoxText(found) + WindowText(found)).find(part) != std::wstring::npos)
                 return true;
         }
         return false;
@@ -392,48 +365,9 @@ std::optional<uint32_t> ReadNumber(const std::wstring& subkey, const std::wstrin
     return value;
 }
 
-std::optional<std::wstring> ReadText(const std::wstring& subkey, const std::wstring& name) {
-    wchar_t text[2048] = {};
-    DWORD size = sizeof text - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_REG_SZ,
-                     nullptr, text, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return text;
-}
-
 void WriteNumber(const std::wstring& subkey, const std::wstring& name, uint32_t value) {
     RegSetKeyValueW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), name.c_str(), REG_DWORD, &value,
                     sizeof value);
-}
-
-// ---- The character ----
-
-bool WaitForShown(const Program& program, bool shown, std::chrono::milliseconds timeout) {
-    return WaitUntil(
-        [&] {
-            HWND main = program.MainWindow();
-            return main != nullptr && (IsWindowVisible(main) != FALSE) == shown;
-        },
-        timeout);
-}
-
-bool SkipGreeting(const Program& program) {
-    if (!WaitForShown(program, true, 20s))
-        return false;
-    Sleep(700);  // past the fade-in: a click then sends the line to its fade-out
-    ClickBalloon(program, 100, 150);
-    return WaitForShown(program, false, 10s);
-}
-
-bool OpenCommandList(const Program& program) {
-    // Only a silent character takes the click: let a fading line end first.
-    if (!WaitForShown(program, false, 10s))
-        return false;
-    program.PostTray(WM_LBUTTONUP);
-    if (!WaitForShown(program, true, 5s))
-        return false;
-    Sleep(2500);  // "ごようですか？" is typed, then the list is drawn and waits
-    return true;
 }
 
 }  // namespace e2e

@@ -1,7 +1,7 @@
 // The program at the display scale its Wine prefix was made with (LogPixels: 96 in the shared
 // prefix, 144 and 192 in prefixes of their own; YMT_EXPECT_DPI says which): the window at that
-// scale, text drawn sharp at it, the hit test and the command list at the scaled places, and
-// the stored position in the coordinates a program without DPI awareness sees.
+// scale, text drawn sharp at it, the hit test and the command list at the scaled places, and the
+// stored position in the coordinates a program without DPI awareness sees.
 #include <cstdlib>
 
 #include "tests/e2e/desk_test.h"
@@ -18,12 +18,12 @@ TEST_F(DisplayScale, TheCharacterIsSharpAndInPlaceAtTheScaleInUse) {
     auto scale = [dpi](int value) { return MulDiv(value, dpi, 96); };
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    // Where the program stored the window before it knew display scales: an upgrade shows it
-    // at the same place on the screen.
+    // Where the program stored the window before it knew display scales: an upgrade shows it at the
+    // same place on the screen.
     WriteNumber(L"", L"WindowLeft", 100);
     WriteNumber(L"", L"WindowTop", 200);
-    RunningProgram program({}, false);
-    ASSERT_TRUE(program.Up());
+    Program program;
+    ASSERT_TRUE(program.Up(false));
     HWND main = program.Main();
     ASSERT_TRUE(WaitUntil([&] { return WindowRect(main).bottom == work.bottom; }, 10s));
     RECT r = WindowRect(main);
@@ -68,11 +68,11 @@ TEST_F(DisplayScale, TheCharacterIsSharpAndInPlaceAtTheScaleInUse) {
     };
     EXPECT_EQ(hit(scale(256) - 1), static_cast<DWORD_PTR>(HTCLIENT));
     EXPECT_EQ(hit(scale(256)), static_cast<DWORD_PTR>(HTCAPTION));
-    ClickBalloon(program, 100, 150);  // on the balloon: the greeting fades out
-    ASSERT_TRUE(WaitForShown(program, false, 10s));
+    program.Click(100, 150);  // on the balloon: the greeting fades out
+    ASSERT_TRUE(program.Shown(false, 10s));
 
     // The command list: its items at their scaled places, in sharp dark blue.
-    ASSERT_TRUE(OpenCommandList(program));
+    ASSERT_TRUE(program.OpenCommandList());
     shot = TakeScreenshot();
     ASSERT_TRUE(shot.has_value());
     int blue = 0, blended = 0;
@@ -86,11 +86,11 @@ TEST_F(DisplayScale, TheCharacterIsSharpAndInPlaceAtTheScaleInUse) {
     }
     EXPECT_GT(blue, scale(scale(200)));
     EXPECT_EQ(blended, 0) << "the items' strokes are one colour";
-    ClickCommand(program, kCancel, dpi);
-    ASSERT_TRUE(WaitForShown(program, false, 5s)) << "the list fades after a choice";
+    program.Choose(kCancel, dpi);
+    ASSERT_TRUE(program.Shown(false, 5s)) << "the list fades after a choice";
 
-    // Moved as a drag leaves it: the position stored is the one a program without DPI
-    // awareness sees, rounded as the system rounds.
+    // Moved as a drag leaves it: the position stored is the one a program without DPI awareness
+    // sees, rounded as the system rounds.
     SetWindowPos(main, nullptr, 301, work.bottom - scale(350), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const DPI_AWARENESS_CONTEXT previous =
@@ -98,7 +98,7 @@ TEST_F(DisplayScale, TheCharacterIsSharpAndInPlaceAtTheScaleInUse) {
     const RECT unaware = WindowRect(main);
     SetThreadDpiAwarenessContext(previous);
     EXPECT_EQ(unaware.left, MulDiv(301, 96, dpi));
-    ASSERT_EQ(program.LogOffAndWait(), "");
+    ASSERT_EQ(program.LogOff(), "");
     EXPECT_EQ(ReadNumber(L"", L"WindowLeft"), static_cast<uint32_t>(unaware.left));
     EXPECT_EQ(ReadNumber(L"", L"WindowTop"), static_cast<uint32_t>(unaware.top));
 }

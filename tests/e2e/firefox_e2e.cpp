@@ -1,13 +1,12 @@
-// Reading in a real Firefox: Firefox ESR on this machine (headless, a Unix program) with the
-// built extension in a fresh profile, ymthelp.exe as its native host in the test prefix, and
-// ymt.exe in the same prefix counting what the host writes, until Firefox ends.
+// Reading in a real Firefox: Firefox ESR on this machine (headless, a Unix program) with the built
+// extension in a fresh profile, ymthelp.exe as its native host in the test prefix, and ymt.exe in
+// the same prefix counting what the host writes, until Firefox ends.
 #include <windows.h>
 
-#include <tlhelp32.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 
-#include "common/handles_win.h"
 #include "tests/e2e/desk_test.h"
 
 namespace {
@@ -15,16 +14,15 @@ namespace {
 using namespace e2e;
 using RealFirefox = Desk;
 
-bool HostRunning() {
-    UniqueHFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !found;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        found = _wcsicmp(entry.szExeFile, L"ymthelp.exe") == 0;
-    }
-    return found;
+// The Unix path of a Windows path (Wine's own mapping).
+std::wstring UnixPath(const std::wstring& windowsPath) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix(windowsPath.c_str());
+    const std::wstring result = unix != nullptr ? Widen(unix) : std::wstring();
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
 }
 
 TEST_F(RealFirefox, AnArticleIsCountedUntilFirefoxEnds) {
@@ -34,10 +32,14 @@ TEST_F(RealFirefox, AnArticleIsCountedUntilFirefoxEnds) {
                         run + L"'" + more);
     };
     UiThread ui;
-    Sibling sibling(ui);
-    RunningProgram program({}, false);
-    ASSERT_TRUE(program.Up());
-    const std::wstring profile = AppDataFolder(L"Mozilla\\Firefox\\Profiles\\ymt-e2e.firefox");
+    Recorder sibling(ui, L"kasoruzoe");
+    Program program;
+    ASSERT_TRUE(program.Up(false));
+    wchar_t appData[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
+    const std::wstring profile =
+        std::wstring(appData) + L"\\Mozilla\\Firefox\\Profiles\\ymt-e2e.firefox";
+    SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr);
     desk(L"start", L" '" + UnixPath(profile) + L"' '" + UnixPath(TestsFolder() + L"\\ymthelp.xpi") +
                        L"' '" + UnixPath(TestsFolder() + L"\\ymthelp.exe") +
                        L"' 'https://ja.wikipedia.org/wiki/%E7%8C%AB'");
@@ -46,9 +48,10 @@ TEST_F(RealFirefox, AnArticleIsCountedUntilFirefoxEnds) {
 
     // Firefox ends: its host ends with it, and the stretch ends.
     desk(L"quit");
-    EXPECT_TRUE(WaitUntil([] { return !HostRunning(); }, 30s)) << "ymthelp.exe still runs";
-    EXPECT_TRUE(WaitUntil([&] { return sibling.Last().empty(); }, 15s)) << "still counted";
-    ASSERT_EQ(program.LogOffAndWait(), "");
+    EXPECT_TRUE(WaitUntil([] { return RunShell(L"pgrep -if 'ymthelp[.]exe'") == ""; }, 30s))
+        << "ymthelp.exe still runs";
+    EXPECT_TRUE(WaitUntil([&] { return sibling.Texts().back().empty(); }, 15s)) << "still counted";
+    ASSERT_EQ(program.LogOff(), "");
     EXPECT_GE(ReadNumber(L"Log", L"20261206").value_or(0), 4u);
 }
 

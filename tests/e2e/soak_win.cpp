@@ -17,7 +17,6 @@ namespace {
 
 using namespace e2e;
 
-const std::vector<std::wstring> kIeAddressBar = {L"ComboBoxEx32"};
 const std::wstring kCat = L"http://ja.wikipedia.org/wiki/%E7%8C%AB";  // 猫
 const std::wstring kDog = L"http://ja.wikipedia.org/wiki/%E7%8A%AC";  // 犬
 const std::wstring kElsewhere = L"http://example.com/";
@@ -56,16 +55,15 @@ TEST(Soak, ADaySpedUpKeepsTheRightTotalsAndFlatResources) {
     DeleteProgramKey();
     WriteNumber(L"", L"HistryEnabled", 1);  // the ranking is kept
     UiThread ui;
-    Sibling sibling(ui);
-    Browsers browsers(ui);
-    HWND bar = browsers.Open(L"IEFrame", kIeAddressBar, kElsewhere);
+    Recorder sibling(ui, L"kasoruzoe");
+    HWND bar = OpenBrowser(ui, kElsewhere);
 
     Launch launch;
     launch.fakeTime = "2026-12-06 00:00:00 x120";  // midnight comes after 720 real seconds
     Program program(launch);
-    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(program.Up(false));
     DWORD processId = 0;
-    GetWindowThreadProcessId(program.MainWindow(), &processId);
+    GetWindowThreadProcessId(program.Main(), &processId);
     HANDLE process =
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, processId);
     ASSERT_NE(process, nullptr);
@@ -94,7 +92,7 @@ TEST(Soak, ADaySpedUpKeepsTheRightTotalsAndFlatResources) {
     bool wasReading = false;
     for (std::size_t i = 0; elapsed() < runSeconds; ++i) {
         const Phase& phase = pattern[i % pattern.size()];
-        browsers.Navigate(bar, *phase.address);
+        Navigate(ui, bar, *phase.address);
         const auto phaseStart = std::chrono::steady_clock::now();
         stretches += phase.article && !wasReading ? 1 : 0;
         wasReading = phase.article;
@@ -102,7 +100,7 @@ TEST(Soak, ADaySpedUpKeepsTheRightTotalsAndFlatResources) {
         while (std::chrono::steady_clock::now() - phaseStart < std::chrono::seconds(length)) {
             if (elapsed() >= nextSample) {
                 // Between speeches, so that a line on screen is not counted as a leak.
-                WaitForShown(program, false, 8s);
+                program.Shown(false, 8s);
                 samples.push_back(
                     {elapsed(), bench::ResidentKiB(unixPid), process_resources::Count(process)});
                 nextSample += 60;
@@ -113,11 +111,10 @@ TEST(Soak, ADaySpedUpKeepsTheRightTotalsAndFlatResources) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart).count();
         shownSeconds += phase.article ? static_cast<long>(phaseSeconds + 0.5) : 0;
     }
-    browsers.Navigate(bar, kElsewhere);
+    Navigate(ui, bar, kElsewhere);
     Sleep(7000);  // the last stretch ends
     ASSERT_TRUE(program.Running()) << "the program ended during the day";
-    LogOff(program);
-    ASSERT_TRUE(program.WaitForExit(15s));
+    ASSERT_EQ(program.LogOff(), "");
     CloseHandle(process);
 
     // The day's total as the program last told the sibling on each day: it drops at midnight.
