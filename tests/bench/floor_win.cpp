@@ -65,6 +65,11 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// A window handle given in hexadecimal.
+HWND HwndArgument(const wchar_t* text) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(text, nullptr, 16)));
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -73,12 +78,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         g_mode = Mode::Walk;
     } else if (std::wcsncmp(arguments, L"read ", 5) == 0) {
         g_mode = Mode::Read;
-        g_target = reinterpret_cast<HWND>(
-            static_cast<UINT_PTR>(std::wcstoull(arguments + 5, nullptr, 16)));
+        g_target = HwndArgument(arguments + 5);
     } else if (std::wcsncmp(arguments, L"readtray ", 9) == 0) {
         g_mode = Mode::ReadTray;
-        g_target = reinterpret_cast<HWND>(
-            static_cast<UINT_PTR>(std::wcstoull(arguments + 9, nullptr, 16)));
+        g_target = HwndArgument(arguments + 9);
     } else if (std::wcsncmp(arguments, L"show", 4) == 0) {
         g_mode = Mode::Show;
     }
@@ -121,5 +124,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         DispatchMessageW(&msg);
     }
     StopVoice(player);
+    if (voice != nullptr) {
+        FreeLibrary(voice);
+    }
     return 0;
 }
