@@ -34,6 +34,9 @@ ElementRole RoleOf(LONG role) {
 
 MsaaTree::~MsaaTree() {
     ReleaseAll();
+    for (const KeptRoot& root : m_roots) {
+        root.object->Release();
+    }
 }
 
 void MsaaTree::ReleaseAll() {
@@ -47,17 +50,42 @@ const MsaaTree::Element* MsaaTree::Find(ElementRef element) const {
     return element >= 1 && element <= m_elements.size() ? &m_elements[element - 1] : nullptr;
 }
 
-ElementRef MsaaTree::Add(IAccessible* object, LONG child) {
-    m_elements.push_back({object, child});
+ElementRef MsaaTree::Add(IAccessible* object, LONG child, HWND rootOf) {
+    m_elements.push_back({object, child, rootOf});
     return m_elements.size();
+}
+
+void MsaaTree::ForgetRoot(HWND window) {
+    const auto it = std::find_if(m_roots.begin(), m_roots.end(),
+                                 [&](const KeptRoot& root) { return root.window == window; });
+    if (it != m_roots.end()) {
+        it->object->Release();
+        m_roots.erase(it);
+    }
+}
+
+void MsaaTree::Failed(const Element& element) {
+    if (element.rootOf != nullptr) {
+        ForgetRoot(element.rootOf);
+    }
 }
 
 ElementRef MsaaTree::Root(WindowRef window) {
     const HWND hwnd = HwndOf(window);
+    const WindowOwner owner = OwnerOf(hwnd);
     DWORD_PTR ignored = 0;
-    if (!IsWindow(hwnd) || SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                               kTextTimeoutMs, &ignored) == 0) {
+    if (owner == 0 || SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                          kTextTimeoutMs, &ignored) == 0) {
         return 0;
+    }
+    const auto kept = std::find_if(m_roots.begin(), m_roots.end(),
+                                   [&](const KeptRoot& root) { return root.window == hwnd; });
+    if (kept != m_roots.end()) {
+        if (kept->owner == owner) {
+            kept->object->AddRef();
+            return Add(kept->object, CHILDID_SELF, hwnd);
+        }
+        ForgetRoot(hwnd);  // the handle belongs to another window now
     }
     IAccessible* object = nullptr;
     if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
@@ -66,7 +94,12 @@ ElementRef MsaaTree::Root(WindowRef window) {
         object == nullptr) {
         return 0;
     }
-    return Add(object, CHILDID_SELF);
+    if (m_roots.size() >= kMaxKeptRoots) {
+        ForgetRoot(m_roots.front().window);
+    }
+    object->AddRef();
+    m_roots.push_back({hwnd, owner, object});
+    return Add(object, CHILDID_SELF, hwnd);
 }
 
 bool MsaaTree::Describe(ElementRef element, ElementInfo& info) {
@@ -78,6 +111,7 @@ bool MsaaTree::Describe(ElementRef element, ElementInfo& info) {
     VARIANT role;
     VariantInit(&role);
     if (FAILED(e->object->get_accRole(child, &role))) {
+        Failed(*e);
         return false;
     }
     // A role given as a string is a custom one: none the search looks for.
@@ -86,6 +120,7 @@ bool MsaaTree::Describe(ElementRef element, ElementInfo& info) {
     VARIANT state;
     VariantInit(&state);
     if (FAILED(e->object->get_accState(child, &state))) {
+        Failed(*e);
         return false;
     }
     const LONG bits = state.vt == VT_I4 ? state.lVal : 0;
@@ -104,7 +139,11 @@ std::size_t MsaaTree::Children(ElementRef element, ElementRef* children, std::si
     }
     IAccessible* const parent = e->object;  // Add may move m_elements
     LONG count = 0;
-    if (FAILED(parent->get_accChildCount(&count)) || count <= 0) {
+    if (FAILED(parent->get_accChildCount(&count))) {
+        Failed(*e);
+        return 0;
+    }
+    if (count <= 0) {
         return 0;
     }
     std::array<VARIANT, kMaxChildren> variants;
@@ -159,6 +198,13 @@ std::size_t MsaaTree::AutomationId(ElementRef, char16_t* buffer, std::size_t roo
 }
 
 ElementRef MsaaTree::Keep(ElementRef keep) {
+    std::erase_if(m_roots, [](const KeptRoot& root) {
+        if (OwnerOf(root.window) == root.owner) {
+            return false;
+        }
+        root.object->Release();
+        return true;
+    });
     const Element* e = Find(keep);
     if (e == nullptr) {
         ReleaseAll();
@@ -167,7 +213,7 @@ ElementRef MsaaTree::Keep(ElementRef keep) {
     const Element kept = *e;
     kept.object->AddRef();
     ReleaseAll();
-    return Add(kept.object, kept.child);
+    return Add(kept.object, kept.child, kept.rootOf);
 }
 
 std::uint64_t SystemClock::NowMs() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "watch/accessible_bar.h"
+#include "watch/window_tree_win.h"
 
 class MsaaTree final : public AccessibleTree {
   public:
@@ -25,30 +26,50 @@ class MsaaTree final : public AccessibleTree {
     ~MsaaTree() override;
 
     // A window that does not answer a message within kTextTimeoutMs, or that the system
-    // counts as hung, serves no tree.
+    // counts as hung, serves no tree. A window's root is asked of the system once and kept
+    // while the window lives with the same owner (its handle may be reused) and the root
+    // answers: a search then begins inside the browser instead of with the round trips that
+    // hand the root across.
     ElementRef Root(WindowRef window) override;
     bool Describe(ElementRef element, ElementInfo& info) override;
     std::size_t Children(ElementRef element, ElementRef* children, std::size_t room) override;
     std::size_t Value(ElementRef element, char16_t* buffer, std::size_t room) override;
     // MSAA has no automation ids: always 0.
     std::size_t AutomationId(ElementRef element, char16_t* buffer, std::size_t room) override;
+    // Also lets go of the kept roots of windows that have gone.
     ElementRef Keep(ElementRef keep) override;
 
     // Elements held now (the benchmark and tests check that a search lets go of them).
     std::size_t held() const { return m_elements.size(); }
+    // Windows whose roots are kept.
+    std::size_t rootsKept() const { return m_roots.size(); }
 
   private:
     // An object, or one of its simple children (child is then not CHILDID_SELF).
     struct Element {
         IAccessible* object = nullptr;  // one reference held per element
         LONG child = CHILDID_SELF;
+        HWND rootOf = nullptr;  // the window whose kept root this is, if it is one
+    };
+    struct KeptRoot {
+        HWND window = nullptr;
+        WindowOwner owner = 0;
+        IAccessible* object = nullptr;  // one reference held
     };
     const Element* Find(ElementRef element) const;
-    ElementRef Add(IAccessible* object, LONG child);  // takes over one reference
+    // Takes over one reference.
+    ElementRef Add(IAccessible* object, LONG child, HWND rootOf = nullptr);
     void ReleaseAll();
+    // A call on element failed: a kept root that fails is asked of the system again.
+    void Failed(const Element& element);
+    void ForgetRoot(HWND window);
 
     std::vector<Element> m_elements;  // element n is m_elements[n - 1]
+    std::vector<KeptRoot> m_roots;
 };
+
+// The most windows whose roots are kept; the oldest goes first.
+inline constexpr std::size_t kMaxKeptRoots = 16;
 
 // GetTickCount64: milliseconds since the system started.
 class SystemClock final : public MonotonicClock {

@@ -22,13 +22,11 @@ std::size_t Win32WindowTree::ClassName(WindowRef window, char16_t* buffer, std::
         return 0;
     }
     buffer[0] = u'\0';
-    DWORD process = 0;
-    const DWORD thread = ::GetWindowThreadProcessId(HwndOf(window), &process);
-    if (thread == 0) {
+    const WindowOwner owner = OwnerOf(HwndOf(window));
+    if (owner == 0) {
         m_classes.Forget(window);  // gone
         return 0;
     }
-    const WindowOwner owner = (static_cast<WindowOwner>(thread) << 32) | process;
     const std::u16string* name = m_classes.Find(window, owner);
     if (name == nullptr) {
         // Class names are at most 256 characters; the room is the readers' own.

@@ -16,6 +16,13 @@ inline HWND HwndOf(WindowRef window) {
     return reinterpret_cast<HWND>(window);
 }
 
+// The window's owning thread and process (GetWindowThreadProcessId); 0 when it has gone.
+inline WindowOwner OwnerOf(HWND window) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(window, &process);
+    return thread == 0 ? 0 : (static_cast<WindowOwner>(thread) << 32) | process;
+}
+
 class Win32WindowTree final : public WindowTree {
   public:
     // Read once per window (GetClassNameW), then taken from the cache while the handle keeps

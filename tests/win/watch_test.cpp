@@ -152,6 +152,7 @@ TEST_F(AccessibleDesk, TheSystemHandsTheServedTreeToTheReaderAndASlowOneMissesIn
     SystemClock clock;
     AccessibleBarState state;
     CurrentArticle article;
+    const ULONG refsBefore = tree->root->refs();
     const ElementRef root = msaa.Root(reinterpret_cast<WindowRef>(window));
     ASSERT_NE(root, 0u);
     ElementRef children[kMaxChildren];
@@ -172,6 +173,15 @@ TEST_F(AccessibleDesk, TheSystemHandsTheServedTreeToTheReaderAndASlowOneMissesIn
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kAccessibleBudgetMs + 60));
     EXPECT_TRUE(figures.stopped);
     msaa.Keep(0);
+
+    // The window's root is kept between searches, and let go of once the window has gone.
+    EXPECT_EQ(msaa.rootsKept(), 1u);
+    EXPECT_GT(tree->root->refs(), refsBefore);
+    DestroyWindow(window);
+    window = nullptr;
+    msaa.Keep(0);
+    EXPECT_EQ(msaa.rootsKept(), 0u);
+    EXPECT_EQ(tree->root->refs(), refsBefore);
 }
 
 // Answers the calls that come into this thread's apartment until done() or the timeout.
