@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "common/boundary.h"
 
@@ -140,7 +141,10 @@ bool Decode(const uint8_t* data, size_t size, uint8_t key, VoiceBuffers& buffers
     if (info == nullptr) {
         return false;
     }
-    buffers.pcm.resize(VoiceBufferSize);
+    if (!buffers.pcm) {
+        // Not zeroed: the pages stay untouched until a clip is decoded into them.
+        buffers.pcm = std::make_unique_for_overwrite<uint8_t[]>(VoiceBufferSize);
+    }
     uint32_t total = 0;
     char chunk[kChunkBytes];
     int bitstream = 0;
@@ -149,10 +153,10 @@ bool Decode(const uint8_t* data, size_t size, uint8_t key, VoiceBuffers& buffers
         if (n <= 0 || total + static_cast<uint32_t>(n) >= VoiceBufferSize) {
             break;  // end, an error, or the chunk that would reach the limit
         }
-        std::memcpy(buffers.pcm.data() + total, chunk, static_cast<size_t>(n));
+        std::memcpy(buffers.pcm.get() + total, chunk, static_cast<size_t>(n));
         total += static_cast<uint32_t>(n);
     }
-    wave = BuildWaveImage(info->channels, info->rate, buffers.pcm.data(), total);
+    wave = BuildWaveImage(info->channels, info->rate, buffers.pcm.get(), total);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // WAVE image (16-bit PCM) that the system's sound player plays from memory.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // At most this many PCM bytes are kept of one clip; the chunk that would reach it is
@@ -30,9 +31,12 @@ long TellVoice(void* source);
 // The 44-byte RIFF/WAVE header (PCM, 16 bits) followed by the samples.
 std::vector<uint8_t> BuildWaveImage(int channels, long rate, const uint8_t* pcm, uint32_t bytes);
 
-// Reusable space for decoding; kept across clips so that the PCM is not reallocated each time.
+// Reusable space for decoding, VoiceBufferSize bytes had at the first clip and kept across
+// clips so that the PCM is not reallocated each time. It is left uninitialised: the system
+// gives a page memory only when it is first written, so the program holds what its longest
+// clip so far needed rather than the whole size.
 struct VoiceBuffers {
-    std::vector<uint8_t> pcm;
+    std::unique_ptr<uint8_t[]> pcm;
 };
 
 // Decodes a whole scrambled clip of size bytes into wave (a WAVE image). False when the
