@@ -28,7 +28,7 @@ constexpr wchar_t kFloorClass[] = L"ymt_bench_floor";
 constexpr char kArticle[] = "http://ja.wikipedia.org/wiki/%E7%8C%AB";
 constexpr int kBrowserWindows = 30;  // windows under each browser's frame
 
-constexpr int kRepeats = 3;
+constexpr int kRepeats = 5;
 
 unsigned g_server = 0;
 int g_seconds = 20;
