@@ -164,6 +164,15 @@ class ComPtr {
     T* get() const { return m_p; }
     T* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
+    // Another owner of the same object (one more reference).
+    ComPtr Share() const {
+        ComPtr other;
+        if (m_p != nullptr) {
+            m_p->AddRef();
+            other.m_p = m_p;
+        }
+        return other;
+    }
     void reset() {
         if (m_p != nullptr) {
             std::exchange(m_p, nullptr)->Release();

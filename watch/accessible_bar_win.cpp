@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "watch/window_tree_win.h"
 
@@ -32,26 +33,12 @@ ElementRole RoleOf(LONG role) {
 
 }  // namespace
 
-MsaaTree::~MsaaTree() {
-    ReleaseAll();
-    for (const KeptRoot& root : m_roots) {
-        root.object->Release();
-    }
-}
-
-void MsaaTree::ReleaseAll() {
-    for (Element& e : m_elements) {
-        e.object->Release();
-    }
-    m_elements.clear();
-}
-
 const MsaaTree::Element* MsaaTree::Find(ElementRef element) const {
     return element >= 1 && element <= m_elements.size() ? &m_elements[element - 1] : nullptr;
 }
 
-ElementRef MsaaTree::Add(IAccessible* object, LONG child, HWND rootOf) {
-    m_elements.push_back({object, child, rootOf});
+ElementRef MsaaTree::Add(ComPtr<IAccessible> object, LONG child, HWND rootOf) {
+    m_elements.push_back({std::move(object), child, rootOf});
     return m_elements.size();
 }
 
@@ -59,7 +46,6 @@ void MsaaTree::ForgetRoot(HWND window) {
     const auto it = std::find_if(m_roots.begin(), m_roots.end(),
                                  [&](const KeptRoot& root) { return root.window == window; });
     if (it != m_roots.end()) {
-        it->object->Release();
         m_roots.erase(it);
     }
 }
@@ -82,24 +68,21 @@ ElementRef MsaaTree::Root(WindowRef window) {
                                    [&](const KeptRoot& root) { return root.window == hwnd; });
     if (kept != m_roots.end()) {
         if (kept->owner == owner) {
-            kept->object->AddRef();
-            return Add(kept->object, CHILDID_SELF, hwnd);
+            return Add(kept->object.Share(), CHILDID_SELF, hwnd);
         }
         ForgetRoot(hwnd);  // the handle belongs to another window now
     }
-    IAccessible* object = nullptr;
+    ComPtr<IAccessible> object;
     if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
-                                          __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&object))) ||
-        object == nullptr) {
+                                          __uuidof(IAccessible), object.put_void())) ||
+        !object) {
         return 0;
     }
     if (m_roots.size() >= kMaxKeptRoots) {
         ForgetRoot(m_roots.front().window);
     }
-    object->AddRef();
-    m_roots.push_back({hwnd, owner, object});
-    return Add(object, CHILDID_SELF, hwnd);
+    m_roots.push_back({hwnd, owner, object.Share()});
+    return Add(std::move(object), CHILDID_SELF, hwnd);
 }
 
 bool MsaaTree::Describe(ElementRef element, ElementInfo& info) {
@@ -108,23 +91,19 @@ bool MsaaTree::Describe(ElementRef element, ElementInfo& info) {
         return false;
     }
     VARIANT child = ChildVariant(e->child);
-    VARIANT role;
-    VariantInit(&role);
-    if (FAILED(e->object->get_accRole(child, &role))) {
+    UniqueVariant role;
+    if (FAILED(e->object->get_accRole(child, role.put()))) {
         Failed(*e);
         return false;
     }
     // A role given as a string is a custom one: none the search looks for.
-    info.role = role.vt == VT_I4 ? RoleOf(role.lVal) : ElementRole::Other;
-    VariantClear(&role);
-    VARIANT state;
-    VariantInit(&state);
-    if (FAILED(e->object->get_accState(child, &state))) {
+    info.role = (*role).vt == VT_I4 ? RoleOf((*role).lVal) : ElementRole::Other;
+    UniqueVariant state;
+    if (FAILED(e->object->get_accState(child, state.put()))) {
         Failed(*e);
         return false;
     }
-    const LONG bits = state.vt == VT_I4 ? state.lVal : 0;
-    VariantClear(&state);
+    const LONG bits = (*state).vt == VT_I4 ? (*state).lVal : 0;
     info.enabled = (bits & STATE_SYSTEM_UNAVAILABLE) == 0;
     info.focusable = (bits & STATE_SYSTEM_FOCUSABLE) != 0;
     info.focused = (bits & STATE_SYSTEM_FOCUSED) != 0;
@@ -137,7 +116,7 @@ std::size_t MsaaTree::Children(ElementRef element, ElementRef* children, std::si
     if (e == nullptr || e->child != CHILDID_SELF || room == 0) {
         return 0;  // a simple child has no children of its own
     }
-    IAccessible* const parent = e->object;  // Add may move m_elements
+    IAccessible* const parent = e->object.get();  // Add may move m_elements
     LONG count = 0;
     if (FAILED(parent->get_accChildCount(&count))) {
         Failed(*e);
@@ -157,15 +136,13 @@ std::size_t MsaaTree::Children(ElementRef element, ElementRef* children, std::si
     for (LONG i = 0; i < got && i < asked; ++i) {
         VARIANT& v = variants[i];
         if (v.vt == VT_DISPATCH && v.pdispVal != nullptr) {
-            IAccessible* object = nullptr;
-            if (SUCCEEDED(v.pdispVal->QueryInterface(__uuidof(IAccessible),
-                                                     reinterpret_cast<void**>(&object))) &&
-                object != nullptr) {
-                children[n++] = Add(object, CHILDID_SELF);
+            ComPtr<IAccessible> object;
+            if (SUCCEEDED(v.pdispVal->QueryInterface(__uuidof(IAccessible), object.put_void())) &&
+                object) {
+                children[n++] = Add(std::move(object), CHILDID_SELF);
             }
         } else if (v.vt == VT_I4) {
-            parent->AddRef();
-            children[n++] = Add(parent, v.lVal);
+            children[n++] = Add(m_elements[element - 1].object.Share(), v.lVal);
         }
         VariantClear(&v);
     }
@@ -198,22 +175,16 @@ std::size_t MsaaTree::AutomationId(ElementRef, char16_t* buffer, std::size_t roo
 }
 
 ElementRef MsaaTree::Keep(ElementRef keep) {
-    std::erase_if(m_roots, [](const KeptRoot& root) {
-        if (OwnerOf(root.window) == root.owner) {
-            return false;
-        }
-        root.object->Release();
-        return true;
-    });
+    std::erase_if(m_roots, [](const KeptRoot& root) { return OwnerOf(root.window) != root.owner; });
     const Element* e = Find(keep);
     if (e == nullptr) {
-        ReleaseAll();
+        m_elements.clear();
         return 0;
     }
-    const Element kept = *e;
-    kept.object->AddRef();
-    ReleaseAll();
-    return Add(kept.object, kept.child, kept.rootOf);
+    Element kept = std::move(m_elements[keep - 1]);
+    m_elements.clear();
+    m_elements.push_back(std::move(kept));
+    return 1;
 }
 
 std::uint64_t SystemClock::NowMs() {

@@ -15,6 +15,7 @@
 
 #include <vector>
 
+#include "common/handles_win.h"
 #include "watch/accessible_bar.h"
 #include "watch/window_tree_win.h"
 
@@ -23,7 +24,7 @@ class MsaaTree final : public AccessibleTree {
     MsaaTree() = default;
     MsaaTree(const MsaaTree&) = delete;
     MsaaTree& operator=(const MsaaTree&) = delete;
-    ~MsaaTree() override;
+    ~MsaaTree() override = default;
 
     // A window that does not answer a message within kTextTimeoutMs, or that the system
     // counts as hung, serves no tree. A window's root is asked of the system once and kept
@@ -47,19 +48,17 @@ class MsaaTree final : public AccessibleTree {
   private:
     // An object, or one of its simple children (child is then not CHILDID_SELF).
     struct Element {
-        IAccessible* object = nullptr;  // one reference held per element
+        ComPtr<IAccessible> object;
         LONG child = CHILDID_SELF;
         HWND rootOf = nullptr;  // the window whose kept root this is, if it is one
     };
     struct KeptRoot {
         HWND window = nullptr;
         WindowOwner owner = 0;
-        IAccessible* object = nullptr;  // one reference held
+        ComPtr<IAccessible> object;
     };
     const Element* Find(ElementRef element) const;
-    // Takes over one reference.
-    ElementRef Add(IAccessible* object, LONG child, HWND rootOf = nullptr);
-    void ReleaseAll();
+    ElementRef Add(ComPtr<IAccessible> object, LONG child, HWND rootOf = nullptr);
     // A call on element failed: a kept root that fails is asked of the system again.
     void Failed(const Element& element);
     void ForgetRoot(HWND window);
