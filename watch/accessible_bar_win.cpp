@@ -132,9 +132,16 @@ std::size_t MsaaTree::Children(ElementRef element, ElementRef* children, std::si
     if (FAILED(AccessibleChildren(parent, 0, asked, variants.data(), &got))) {
         return 0;
     }
+    // Every answer gets its owner before any is looked at, so all are cleared however the
+    // loop below ends.
+    const LONG answers = std::clamp<LONG>(got, 0, asked);
+    std::array<UniqueVariant, kMaxChildren> owned;
+    for (LONG i = 0; i < answers; ++i) {
+        *owned[i].put() = variants[i];
+    }
     std::size_t n = 0;
-    for (LONG i = 0; i < got && i < asked; ++i) {
-        VARIANT& v = variants[i];
+    for (LONG i = 0; i < answers; ++i) {
+        const VARIANT& v = *owned[i];
         if (v.vt == VT_DISPATCH && v.pdispVal != nullptr) {
             ComPtr<IAccessible> object;
             if (SUCCEEDED(v.pdispVal->QueryInterface(__uuidof(IAccessible), object.put_void())) &&
@@ -144,7 +151,6 @@ std::size_t MsaaTree::Children(ElementRef element, ElementRef* children, std::si
         } else if (v.vt == VT_I4) {
             children[n++] = Add(m_elements[element - 1].object.Share(), v.lVal);
         }
-        VariantClear(&v);
     }
     return n;
 }
@@ -155,15 +161,13 @@ std::size_t MsaaTree::Value(ElementRef element, char16_t* buffer, std::size_t ro
         return 0;
     }
     buffer[0] = u'\0';
-    BSTR value = nullptr;
-    if (e->object->get_accValue(ChildVariant(e->child), &value) != S_OK || value == nullptr) {
-        SysFreeString(value);
+    UniqueBstr value;
+    if (e->object->get_accValue(ChildVariant(e->child), value.put()) != S_OK || !value) {
         return 0;
     }
-    const std::size_t n = std::min<std::size_t>(SysStringLen(value), room - 1);
-    std::copy_n(reinterpret_cast<const char16_t*>(value), n, buffer);
+    const std::size_t n = std::min<std::size_t>(SysStringLen(value.get()), room - 1);
+    std::copy_n(reinterpret_cast<const char16_t*>(value.get()), n, buffer);
     buffer[n] = u'\0';
-    SysFreeString(value);
     return n;
 }
 
