@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 
 #include "common/handles_win.h"
+#include "tests/win/temp_folder_win.h"
+#include "tests/win/watch_desk_win.h"
 
 namespace e2e {
 
@@ -21,15 +23,6 @@ const wchar_t* const kProgramFiles[] = {L"ymt.exe",        L"ymthinata.dll", L"y
 std::wstring KeyPath(const std::wstring& subkey) {
     return L"Software\\Torvenal\\Yomitoki\\CurrentVersion" +
            (subkey.empty() ? L"" : L"\\" + subkey);
-}
-
-void RegisterLocalClass(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = name;
-    RegisterClassExW(&wc);  // or it is already
 }
 
 // Starts a Unix program (by its Unix path) with a command line. Wine gives no handle that can be
@@ -93,7 +86,7 @@ bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds tim
 UiThread::UiThread() {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_thread = std::thread([this, ready] {
-        RegisterLocalClass(L"ymt_e2e_ui", [](HWND w, UINT m, WPARAM wParam, LPARAM lParam) {
+        EnsureWindowClass(L"ymt_e2e_ui", [](HWND w, UINT m, WPARAM wParam, LPARAM lParam) {
             if (m == kCallMessage)
                 (*reinterpret_cast<const std::function<void()>*>(lParam))();
             if (m == kHangMessage)
@@ -126,11 +119,8 @@ void UiThread::Hang(std::chrono::milliseconds howLong) {
 
 Recorder::Recorder(UiThread& ui, const wchar_t* className) : m_ui(ui) {
     m_ui.Call([&] {
-        RegisterLocalClass(className, Proc);
-        m_window = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        m_window = CreateDeskWindow(className, L"", nullptr, Proc);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     });
 }
 
@@ -188,14 +178,9 @@ std::vector<std::pair<UINT, std::u16string>> Recorder::TrayCalls(DWORD message) 
 }
 
 HWND OpenBrowser(UiThread& ui, const std::wstring& address) {
-    HWND frame = nullptr, bar = nullptr;
+    HWND bar = nullptr;
     ui.Call([&] {
-        RegisterLocalClass(L"IEFrame", DefWindowProcW);
-        RegisterLocalClass(L"ComboBoxEx32", DefWindowProcW);
-        frame = CreateWindowExW(0, L"IEFrame", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
-        bar = CreateWindowExW(0, L"ComboBoxEx32", address.c_str(), WS_CHILD, 0, 0, 300, 20, frame,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+        bar = CreateDeskWindow(L"ComboBoxEx32", address, CreateDeskWindow(L"IEFrame", L""));
     });
     return bar;
 }
@@ -223,9 +208,8 @@ Program::~Program() {
     if (Running())
         LogOff();
     EndAllFrom(m_folder);
-    for (const std::wstring f : kProgramFiles)
-        DeleteFileW((m_folder + L"\\" + (f == L"ymt.exe" ? m_launch.exe : f)).c_str());
-    RemoveDirectoryW(m_folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
 }
 
 void Program::StartAnotherCopy(const std::string& fakeTime) const {
@@ -293,15 +277,7 @@ std::optional<std::string> RunShell(const std::wstring& command) {
                 out + L"'\"",
             nullptr);
     std::optional<std::string> text;
-    WaitUntil(
-        [&] {
-            std::ifstream file("Z:" + std::string(out.begin(), out.end()), std::ios::binary);
-            if (file)
-                text.emplace(std::istreambuf_iterator<char>(file),
-                             std::istreambuf_iterator<char>());
-            return file.is_open();
-        },
-        60s);
+    WaitUntil([&] { return (text = ReadBytes(L"Z:" + out)).has_value(); }, 60s);
     DeleteFileW((L"Z:" + out).c_str());
     return text;
 }
