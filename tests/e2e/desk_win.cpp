@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 
 #include "common/handles_win.h"
 #include "tests/win/temp_folder_win.h"
@@ -30,12 +31,10 @@ std::wstring KeyPath(const std::wstring& subkey) {
 void RunUnix(const std::wstring& unixPath, std::wstring commandLine, const wchar_t* folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW((L"Z:" + unixPath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                       nullptr, folder, &si, &pi)) {
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
+    PROCESS_INFORMATION pi{};  // its handles stay null when the start fails
+    CreateProcessW((L"Z:" + unixPath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                   nullptr, folder, &si, &pi);
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
 }
 
 // The program under libfaketime from an instant: never the real hour or date. Only the wall clock
@@ -84,8 +83,9 @@ bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds tim
 // ---- The desk's windows ----
 
 UiThread::UiThread() {
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_thread = std::thread([this, ready] {
+    std::promise<void> ready;
+    std::future<void> started = ready.get_future();
+    m_thread = std::thread([this, ready = std::move(ready)]() mutable {
         EnsureWindowClass(L"ymt_e2e_ui", [](HWND w, UINT m, WPARAM wParam, LPARAM lParam) {
             if (m == kCallMessage)
                 (*reinterpret_cast<const std::function<void()>*>(lParam))();
@@ -95,13 +95,12 @@ UiThread::UiThread() {
         });
         m_window = CreateWindowExW(0, L"ymt_e2e_ui", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
-        SetEvent(ready);
+        ready.set_value();
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0)
             DispatchMessageW(&message);
     });
-    WaitForSingleObject(ready, INFINITE);
-    CloseHandle(ready);
+    started.wait();
 }
 
 UiThread::~UiThread() {
