@@ -40,7 +40,11 @@ inline HWND BuildBrowser(TestDesk& desk, const BrowserShape& shape, int descenda
                          std::vector<HWND>& tops) {
     HWND top = desk.Top(shape.frame);
     tops.push_back(top);
-    HWND control = desk.Chain(top, shape.addressChain, L"http://example.com/start");
+    HWND control = top;  // the chain from its outermost class down to the control
+    for (std::size_t i = shape.addressChain.size(); i-- > 0;) {
+        control =
+            desk.Child(control, shape.addressChain[i], i == 0 ? L"http://example.com/start" : L"");
+    }
     int made = static_cast<int>(shape.addressChain.size());
     static const wchar_t* const kFiller[] = {L"Button", L"Static", L"Edit", L"ToolbarWindow32",
                                              L"ScrollBar"};

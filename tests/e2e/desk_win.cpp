@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
+#include <future>
 
 #include "common/handles_win.h"
+#include "tests/win/temp_folder_win.h"
+#include "tests/win/watch_desk_win.h"
 
 namespace e2e {
 
@@ -23,26 +26,15 @@ std::wstring KeyPath(const std::wstring& subkey) {
            (subkey.empty() ? L"" : L"\\" + subkey);
 }
 
-void RegisterLocalClass(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = name;
-    RegisterClassExW(&wc);  // or it is already
-}
-
 // Starts a Unix program (by its Unix path) with a command line. Wine gives no handle that can be
 // waited on for a Unix child: callers wait for what it makes.
 void RunUnix(const std::wstring& unixPath, std::wstring commandLine, const wchar_t* folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW((L"Z:" + unixPath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                       nullptr, folder, &si, &pi)) {
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
+    PROCESS_INFORMATION pi{};  // its handles stay null when the start fails
+    CreateProcessW((L"Z:" + unixPath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                   nullptr, folder, &si, &pi);
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
 }
 
 // The program under libfaketime from an instant: never the real hour or date. Only the wall clock
@@ -91,9 +83,10 @@ bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds tim
 // ---- The desk's windows ----
 
 UiThread::UiThread() {
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_thread = std::thread([this, ready] {
-        RegisterLocalClass(L"ymt_e2e_ui", [](HWND w, UINT m, WPARAM wParam, LPARAM lParam) {
+    std::promise<void> ready;
+    std::future<void> started = ready.get_future();
+    m_thread = std::thread([this, ready = std::move(ready)]() mutable {
+        EnsureWindowClass(L"ymt_e2e_ui", [](HWND w, UINT m, WPARAM wParam, LPARAM lParam) {
             if (m == kCallMessage)
                 (*reinterpret_cast<const std::function<void()>*>(lParam))();
             if (m == kHangMessage)
@@ -102,13 +95,12 @@ UiThread::UiThread() {
         });
         m_window = CreateWindowExW(0, L"ymt_e2e_ui", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
-        SetEvent(ready);
+        ready.set_value();
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0)
             DispatchMessageW(&message);
     });
-    WaitForSingleObject(ready, INFINITE);
-    CloseHandle(ready);
+    started.wait();
 }
 
 UiThread::~UiThread() {
@@ -126,11 +118,8 @@ void UiThread::Hang(std::chrono::milliseconds howLong) {
 
 Recorder::Recorder(UiThread& ui, const wchar_t* className) : m_ui(ui) {
     m_ui.Call([&] {
-        RegisterLocalClass(className, Proc);
-        m_window = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        m_window = CreateDeskWindow(className, L"", nullptr, Proc);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     });
 }
 
@@ -188,14 +177,9 @@ std::vector<std::pair<UINT, std::u16string>> Recorder::TrayCalls(DWORD message) 
 }
 
 HWND OpenBrowser(UiThread& ui, const std::wstring& address) {
-    HWND frame = nullptr, bar = nullptr;
+    HWND bar = nullptr;
     ui.Call([&] {
-        RegisterLocalClass(L"IEFrame", DefWindowProcW);
-        RegisterLocalClass(L"ComboBoxEx32", DefWindowProcW);
-        frame = CreateWindowExW(0, L"IEFrame", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
-        bar = CreateWindowExW(0, L"ComboBoxEx32", address.c_str(), WS_CHILD, 0, 0, 300, 20, frame,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+        bar = CreateDeskWindow(L"ComboBoxEx32", address, CreateDeskWindow(L"IEFrame", L""));
     });
     return bar;
 }
@@ -223,9 +207,8 @@ Program::~Program() {
     if (Running())
         LogOff();
     EndAllFrom(m_folder);
-    for (const std::wstring f : kProgramFiles)
-        DeleteFileW((m_folder + L"\\" + (f == L"ymt.exe" ? m_launch.exe : f)).c_str());
-    RemoveDirectoryW(m_folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
 }
 
 void Program::StartAnotherCopy(const std::string& fakeTime) const {
@@ -293,15 +276,7 @@ std::optional<std::string> RunShell(const std::wstring& command) {
                 out + L"'\"",
             nullptr);
     std::optional<std::string> text;
-    WaitUntil(
-        [&] {
-            std::ifstream file("Z:" + std::string(out.begin(), out.end()), std::ios::binary);
-            if (file)
-                text.emplace(std::istreambuf_iterator<char>(file),
-                             std::istreambuf_iterator<char>());
-            return file.is_open();
-        },
-        60s);
+    WaitUntil([&] { return (text = ReadBytes(L"Z:" + out)).has_value(); }, 60s);
     DeleteFileW((L"Z:" + out).c_str());
     return text;
 }

@@ -55,19 +55,8 @@ struct Recorder : CharacterObserver {
     }
 };
 
-// What the sound player was asked: (sound given, flags).
-struct SoundCall {
-    const void* sound;
-    DWORD flags;
-};
-inline std::vector<SoundCall>& SoundCalls() {
-    static std::vector<SoundCall> calls;
-    return calls;
-}
-inline BOOL WINAPI RecordPlaySound(LPCWSTR sound, HMODULE, DWORD flags) {
-    SoundCalls().push_back({sound, flags});
-    return TRUE;
-}
+// The sounds the player was given (null: stop).
+inline std::vector<const void*> soundCalls;
 
 class Harness {
   public:
@@ -77,14 +66,16 @@ class Harness {
         m_voice.reset(LoadLibraryW(L"ymtvoice.dll"));
         settings.WindowLeft = PositionUnset;
         settings.WindowTop = PositionUnset;
-        windows = std::make_unique<CharacterWindows>(
-            CharacterContext{speech, settings, [this] { return draws.empty() ? 0 : draws.front(); },
-                             seconds, GetModuleHandleW(nullptr), m_edition.get(), m_voice.get(),
-                             [this](uint32_t command) { commands.push_back(command); },
-                             [this](uint32_t kind) { ended.push_back(kind); }, &timers});
+        windows = std::make_unique<CharacterWindows>(CharacterContext{
+            speech, settings, [] { return 0; }, seconds, GetModuleHandleW(nullptr), m_edition.get(),
+            m_voice.get(), [this](uint32_t command) { commands.push_back(command); },
+            [this](uint32_t kind) { ended.push_back(kind); }, &timers});
         windows->SetObserver(&rec);
-        windows->Voice().playSound = RecordPlaySound;
-        SoundCalls().clear();
+        windows->Voice().playSound = [](LPCWSTR sound, HMODULE, DWORD) -> BOOL {
+            soundCalls.push_back(sound);
+            return TRUE;
+        };
+        soundCalls.clear();
     }
     ~Harness() {
         if (!destroyed && windows->MainWindow() != nullptr) {
@@ -118,19 +109,10 @@ class Harness {
         for (int i = 0; i < 5000 && speech.ActiveSpeechTimer != 0 && !destroyed; ++i)
             Step();
     }
-    // Lets the windows handle what is queued for them (paints, moves), timers excepted.
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
-               PeekMessageW(&msg, nullptr, WM_TIMER + 1, 0xFFFFFFFF, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        }
-    }
 
     SpeechState speech;
     Settings settings;
     uint32_t seconds = 0;
-    std::vector<int> draws;
     std::vector<uint32_t> commands;
     std::vector<uint32_t> ended;  // speeches reported as run out
     RecordingTimers timers;
@@ -171,11 +153,10 @@ class Harness {
     }
     static void RegisterOnce() {
         static bool done = false;
-        if (!done) {
-            // Stays loaded: the class icon is a shared icon of the plug-in.
-            HMODULE edition = LoadLibraryW(L"ymthinata.dll");
-            CharacterWindows::RegisterClasses(GetModuleHandleW(nullptr), edition, MainProc);
-            done = true;
+        // The edition stays loaded: the class icon is a shared icon of the plug-in.
+        if (!std::exchange(done, true)) {
+            CharacterWindows::RegisterClasses(GetModuleHandleW(nullptr),
+                                              LoadLibraryW(L"ymthinata.dll"), MainProc);
         }
     }
 

@@ -10,7 +10,7 @@
 namespace {
 
 using character_test::Harness;
-using character_test::SoundCalls;
+using character_test::soundCalls;
 using Calls = std::vector<std::pair<char, uint32_t>>;
 
 RECT WorkArea() {
@@ -54,9 +54,9 @@ TEST(SpeechRun, TheVoiceStartsOnceOnTheFirstSpeakingStepAndTheEndIsReported) {
         h.Say(u"おはよう！！♪", kind, 190);
         h.RunToEnd();
         EXPECT_EQ(h.rec.voices, (std::vector<std::pair<uint32_t, uint32_t>>{{30, 190}}));
-        ASSERT_EQ(SoundCalls().size(), 2u);
-        EXPECT_EQ(SoundCalls()[0].sound, nullptr);
-        EXPECT_NE(SoundCalls()[1].sound, nullptr);
+        ASSERT_EQ(soundCalls.size(), 2u);
+        EXPECT_EQ(soundCalls[0], nullptr);
+        EXPECT_NE(soundCalls[1], nullptr);
         EXPECT_EQ(h.ended, std::vector<uint32_t>{kind});
         EXPECT_FALSE(IsWindowVisible(h.windows->MainWindow()));
         EXPECT_EQ(h.timers.calls.front(), (Calls::value_type{'+', kind}));
