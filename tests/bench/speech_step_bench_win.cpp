@@ -12,8 +12,6 @@
 
 #include "tests/bench/alternating_best.h"
 
-namespace {}  // namespace
-
 int main() {
     character_test::UnmanagedWindowsUnderWine(L"speech_step_bench_win.exe");
     character_test::Harness h;
