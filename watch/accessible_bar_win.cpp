@@ -42,10 +42,13 @@ ElementRef MsaaTree::Add(ComPtr<IAccessible> object, LONG child, HWND rootOf) {
     return m_elements.size();
 }
 
+std::vector<MsaaTree::KeptRoot>::iterator MsaaTree::FindRoot(HWND window) {
+    return std::find_if(m_roots.begin(), m_roots.end(),
+                        [&](const KeptRoot& root) { return root.window == window; });
+}
+
 void MsaaTree::ForgetRoot(HWND window) {
-    const auto it = std::find_if(m_roots.begin(), m_roots.end(),
-                                 [&](const KeptRoot& root) { return root.window == window; });
-    if (it != m_roots.end()) {
+    if (const auto it = FindRoot(window); it != m_roots.end()) {
         m_roots.erase(it);
     }
 }
@@ -64,13 +67,11 @@ ElementRef MsaaTree::Root(WindowRef window) {
                                           kTextTimeoutMs, &ignored) == 0) {
         return 0;
     }
-    const auto kept = std::find_if(m_roots.begin(), m_roots.end(),
-                                   [&](const KeptRoot& root) { return root.window == hwnd; });
-    if (kept != m_roots.end()) {
+    if (const auto kept = FindRoot(hwnd); kept != m_roots.end()) {
         if (kept->owner == owner) {
             return Add(kept->object.Share(), CHILDID_SELF, hwnd);
         }
-        ForgetRoot(hwnd);  // the handle belongs to another window now
+        m_roots.erase(kept);  // the handle belongs to another window now
     }
     ComPtr<IAccessible> object;
     if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
@@ -79,7 +80,7 @@ ElementRef MsaaTree::Root(WindowRef window) {
         return 0;
     }
     if (m_roots.size() >= kMaxKeptRoots) {
-        ForgetRoot(m_roots.front().window);
+        m_roots.erase(m_roots.begin());
     }
     m_roots.push_back({hwnd, owner, object.Share()});
     return Add(std::move(object), CHILDID_SELF, hwnd);

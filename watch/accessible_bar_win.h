@@ -61,6 +61,7 @@ class MsaaTree final : public AccessibleTree {
     ElementRef Add(ComPtr<IAccessible> object, LONG child, HWND rootOf = nullptr);
     // A call on element failed: a kept root that fails is asked of the system again.
     void Failed(const Element& element);
+    std::vector<KeptRoot>::iterator FindRoot(HWND window);
     void ForgetRoot(HWND window);
 
     std::vector<Element> m_elements;  // element n is m_elements[n - 1]
